@@ -21,7 +21,7 @@ int HexValue(char c)
 void MakeKey(std::string_view key_text, uint8_t key[16])
 {
     std::memset(key, 0, 16);
-    std::memcpy(key, key_text.data(), key_text.size() < 16 ? key_text.size() : 16);
+    if (!key_text.empty()) std::memcpy(key, key_text.data(), key_text.size() < 16 ? key_text.size() : 16);
 }
 
 // Runs AES-128-ECB without padding over whole blocks; false on any error.
@@ -69,7 +69,7 @@ std::string EncryptString(std::string_view plain, std::string_view key_text)
 {
     size_t padded = (plain.size() + 15) / 16 * 16;
     std::vector<uint8_t> block(padded, 0);
-    std::memcpy(block.data(), plain.data(), plain.size());
+    if (!plain.empty()) std::memcpy(block.data(), plain.data(), plain.size());
     std::vector<uint8_t> out(8 + padded, 0);
     uint64_t len = plain.size();
     for (int i = 0; i < 8; ++i) out[static_cast<size_t>(i)] = static_cast<uint8_t>(len >> (8 * i));
