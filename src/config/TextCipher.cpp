@@ -68,8 +68,8 @@ std::string DecryptString(std::string_view hex_text, std::string_view key_text)
 std::string EncryptString(std::string_view plain, std::string_view key_text)
 {
     size_t padded = (plain.size() + 15) / 16 * 16;
-    std::vector<uint8_t> block(padded, 0);
-    if (!plain.empty()) std::memcpy(block.data(), plain.data(), plain.size());
+    std::vector<uint8_t> block(plain.begin(), plain.end());
+    block.resize(padded, 0);
     std::vector<uint8_t> out(8 + padded, 0);
     uint64_t len = plain.size();
     for (int i = 0; i < 8; ++i) out[static_cast<size_t>(i)] = static_cast<uint8_t>(len >> (8 * i));
