@@ -1,0 +1,7 @@
+#include "config/RightQuery.h"
+
+namespace kel {
+
+TRightQuery* GlobalRightQuery = nullptr;
+
+} // namespace kel
