@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "foundation/WireReader.h"
+#include "foundation/kelDebug.h"
 #include "foundation/WireWriter.h"
 
 namespace kel {
@@ -50,7 +51,7 @@ TGift::TGift(const std::string& file_name)
 {
     std::ifstream in(file_name, std::ios::binary);
     if (!in) {
-        // Log("Gift catalogue " + file_name + " not found; no gifts offered")
+        Log("gift catalogue " + file_name + " not found: no gifts are offered");
         return;
     }
     file_found_ = true;
@@ -59,6 +60,8 @@ TGift::TGift(const std::string& file_name)
     for (size_t at = 0; at < whole; at += kGiftRecordSize)
         Add(DecodeGiftRecord(std::span<const uint8_t, kGiftRecordSize>(data.data() + at, kGiftRecordSize)));
     dropped_bytes_ = data.size() - whole;
+    if (dropped_bytes_ != 0)
+        Log("gift catalogue " + file_name + ": " + std::to_string(dropped_bytes_) + " bytes after the last whole record ignored");
 }
 
 void TGift::Add(TGiftInfo gift)
