@@ -14,10 +14,11 @@ ILoop::~ILoop() {
 void ILoop::Arm(TTimer* timer, Tick due) {
     Disarm(timer);
     armed_.push_back({timer, due, ++seq_});
+    TimersChanged();
 }
 
 void ILoop::Disarm(TTimer* timer) {
-    std::erase_if(armed_, [timer](const Armed& a) { return a.timer == timer; });
+    if (std::erase_if(armed_, [timer](const Armed& a) { return a.timer == timer; }) > 0) TimersChanged();
 }
 
 bool ILoop::NextDue(Tick limit, Armed& out) const {

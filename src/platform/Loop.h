@@ -41,6 +41,10 @@ protected:
     // Fires one due timer: re-arms it at now + Interval and calls OnTimer.
     void Fire(const Armed& a, Tick now);
     bool HasTimers() const { return !armed_.empty(); }
+    // Called after every Arm and Disarm, so that a binding which sleeps in
+    // someone else's event loop (Qt) can move its wake-up to the new first
+    // due timer.
+    virtual void TimersChanged() {}
 
     // Posted tasks: the lock guards only the queue.
     void PushTask(std::function<void()> task);
