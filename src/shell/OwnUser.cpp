@@ -1,0 +1,10 @@
+#include "shell/OwnUser.h"
+
+namespace kel {
+
+TOwnUser& OwnUser() {
+    static TOwnUser user;
+    return user;
+}
+
+} // namespace kel
