@@ -307,6 +307,7 @@ void THallSession::RoomPasswordEntered(const std::string& room_password) {
 void THallSession::HandleRoomEntryAnswer(const std::vector<uint8_t>& msg) {
     auto a = Decode<RoomEntryAnswer>(msg); // all 1535 bytes, or nothing
     if (!a) return;
+    a->Room.WelcomeStyle = TrimText(a->Room.WelcomeStyle);
     view_.SetStatusVisible(true);
     view_.SetStatus("得到房间信息");
     const std::string error = TrimText(a->ErrorText);
