@@ -1,0 +1,52 @@
+#pragma once
+// What the hall and the room servers share on the loop thread: who is
+// logged in to the hall, guest numbers, and the room head-counts that the
+// web pages read from their own threads.
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <set>
+
+#include "protocol/HallMessages.h"
+
+namespace kel::server {
+
+class Community {
+public:
+    Community();
+
+    // A fresh connection pair, unique among the live hall sessions.
+    ConnectionPair NewConnection();
+    int32_t RandomTicket();
+
+    // Hall sessions by connection value A, registered by the hall.
+    void HallLogin(int32_t conn_a, int32_t user_id);
+    void HallLogout(int32_t conn_a);
+    // Whether `user_id` (0 for a guest) is logged in with that pair value.
+    bool IsLoggedIn(int32_t user_id, int32_t conn_a) const;
+
+    // Guest numbers for room stays, out of a range no account uses.
+    int32_t TakeGuestNumber();
+    void ReleaseGuestNumber(int32_t id);
+    static bool IsGuestNumber(int32_t id) { return id >= kGuestFirst && id <= kGuestLast; }
+
+    // Head-counts, read by the web server's threads.
+    void SetRoomCount(int32_t room_id, int32_t count);
+    int32_t RoomCount(int32_t room_id) const;
+    std::map<int32_t, int32_t> RoomCounts() const;
+
+    static constexpr int32_t kGuestFirst = 90000000;
+    static constexpr int32_t kGuestLast = 99999999;
+
+private:
+    std::mt19937 rng_;
+    std::map<int32_t, int32_t> hall_;  // conn A -> user number
+    std::set<int32_t> guests_;
+    int32_t next_guest_ = kGuestFirst;
+    mutable std::mutex counts_lock_;
+    std::map<int32_t, int32_t> counts_;
+};
+
+} // namespace kel::server

@@ -1,0 +1,127 @@
+// Session life on virtual time: hall logins and room stays that go silent
+// are removed after the configured limit, keep-alives hold them, guests in
+// the hall (who send no keep-alives) are never timed out, and a granted
+// room entry that is never used runs out.
+#include "ServiceFixture.h"
+
+#include "foundation/Md5.h"
+#include "protocol/RoomEntryMessages.h"
+
+namespace kel::server::test {
+namespace {
+
+class SessionTest : public ServiceFixture {
+protected:
+    // Room entry and enter for an account; returns the header its room
+    // requests carry.
+    RoomRequestHeader EnterRoom(uint16_t port, int32_t user, const std::string& password, int32_t room_id) {
+        RoomEntryRequest e;
+        e.UserID = user;
+        e.RoomID = room_id;
+        e.PasswordDigest = user ? Md5Hex(password) : "";
+        ToRoom(1, port, e);
+        auto a = Only<RoomEntryAnswer>(out.Take(), port);
+        EXPECT_TRUE(a && a->ErrorText.empty());
+        RoomRequestHeader h{a ? a->UserID : 0, room_id, a ? a->RoomTicket : 0, 0, 0};
+        EnterRoomRequest enter;
+        enter.UserID = h.UserID;
+        enter.RoomID = room_id;
+        enter.RoomTicket = h.RoomTicket;
+        ToRoom(1, port, enter);
+        auto answer = Only<EnterRoomAnswer>(out.Take(), port);
+        EXPECT_TRUE(answer.has_value());
+        return h;
+    }
+
+    int32_t QueryStatus(uint16_t port, int32_t user, ConnectionPair conn, int32_t room) {
+        RoomQuery q;
+        q.UserID = user;
+        q.Connection = conn;
+        q.RoomID = room;
+        ToHall(port, q);
+        auto a = Only<RoomQueryAnswer>(out.Take(), port);
+        return a ? a->Status : -1;
+    }
+};
+
+TEST_F(SessionTest, SilentHallLoginIsRemovedAndKeepAlivesHoldIt) {
+    LoginAnswer quiet = Login(5001, 10001, Md5Hex("pass10001"));
+    LoginAnswer busy = Login(5002, 10002, Md5Hex("pass10002"));
+    LoginAnswer guest = Login(5003, 0, "");
+    ASSERT_TRUE(quiet.ErrorText.empty() && busy.ErrorText.empty() && guest.ErrorText.empty());
+
+    ConnectionPair busy_conn = busy.Connection;
+    for (int i = 0; i < 12; ++i) {  // ten minutes of keep-alives every 30 s
+        loop.AdvanceBy(30000);
+        HallKeepAlive k;
+        k.UserID = 10002;
+        k.Connection = busy_conn;
+        ToHall(5002, k);
+        auto a = Only<KeepAliveAnswer>(out.Take(), 5002);
+        ASSERT_TRUE(a) << "keep-alive " << i;
+        EXPECT_NE(a->Connection, busy_conn) << "the pair is fresh each time";
+        busy_conn = a->Connection;
+    }
+    loop.AdvanceBy(cfg.SessionCheckMs);
+
+    EXPECT_EQ(QueryStatus(5001, 10001, quiet.Connection, 1001), 3) << "the silent login is gone";
+    EXPECT_EQ(QueryStatus(5002, 10002, busy_conn, 1001), 0);
+    EXPECT_EQ(QueryStatus(5003, 0, guest.Connection, 1001), 0) << "guests are never timed out";
+
+    HallKeepAlive late;
+    late.UserID = 10001;
+    late.Connection = quiet.Connection;
+    ToHall(5001, late);
+    EXPECT_TRUE(out.Take().empty()) << "a keep-alive of a removed session is dropped";
+}
+
+TEST_F(SessionTest, SilentRoomStayIsRemovedAsIfItHadLeft) {
+    RoomRequestHeader quiet = EnterRoom(6001, 10001, "pass10001", 1001);  // registered: plain notices
+    RoomRequestHeader vip = EnterRoom(6002, 10002, "pass10002", 1001);   // member: announced
+    RoomRequestHeader busy = EnterRoom(6003, 10003, "pass10003", 1001);
+    out.Take();
+
+    Tick entered = loop.Now();
+    while (TickElapsed(loop.Now(), entered) < cfg.SessionTimeoutMs + 2 * cfg.SessionCheckMs) {
+        loop.AdvanceBy(30000);
+        RoomKeepAlive k;
+        k.Head = busy;
+        ToRoom(1, 6003, k);
+    }
+    auto sent = out.Take();
+    auto plain = Only<UserLeftPlain>(sent, 6003);
+    auto full = Only<UserLeftNotice>(sent, 6003);
+    ASSERT_TRUE(plain && full);
+    EXPECT_EQ(plain->UserID, quiet.UserID);
+    EXPECT_EQ(plain->NickName, "小明");
+    EXPECT_EQ(full->UserID, vip.UserID);
+    EXPECT_EQ(rooms[0]->MemberCount(1001), 1);
+    EXPECT_EQ(community.RoomCount(1001), 1);
+
+    RoomKeepAlive stale;
+    stale.Head = quiet;
+    ToRoom(1, 6001, stale);
+    EXPECT_TRUE(out.Take().empty());
+}
+
+TEST_F(SessionTest, UnusedRoomTicketRunsOut) {
+    RoomEntryRequest e;
+    e.UserID = 10001;
+    e.RoomID = 1001;
+    e.PasswordDigest = Md5Hex("pass10001");
+    ToRoom(1, 7001, e);
+    auto a = Only<RoomEntryAnswer>(out.Take(), 7001);
+    ASSERT_TRUE(a && a->ErrorText.empty());
+
+    loop.AdvanceBy(cfg.SessionTimeoutMs + cfg.SessionCheckMs);
+    EnterRoomRequest enter;
+    enter.UserID = 10001;
+    enter.RoomID = 1001;
+    enter.RoomTicket = a->RoomTicket;
+    ToRoom(1, 7001, enter);
+    EXPECT_TRUE(out.Take().empty());
+    EXPECT_EQ(drops.Count(), 1u);
+}
+
+} // namespace
+} // namespace kel::server::test
