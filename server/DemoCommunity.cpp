@@ -1,8 +1,6 @@
 #include "DemoCommunity.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "config/GiftCsv.h"
 #include "foundation/Md5.h"
 
 namespace kel::server {
@@ -101,51 +99,27 @@ void SeedDemoCommunity(Storage& db, const std::vector<GiftRow>& gifts, const std
         db.SetManager(2001, 10005, kRoomManager);
 
         for (const auto& g : gifts) db.SaveGift(g);
+
+        // Address ranges every installation knows; a community adds its
+        // own location data to the same table.
+        db.AddIpRange(0x7f000000, 0x7fffffff, "本机地址");
+        db.AddIpRange(0x0a000000, 0x0affffff, "局域网");
+        db.AddIpRange(0xac100000, 0xac1fffff, "局域网");
+        db.AddIpRange(0xc0a80000, 0xc0a8ffff, "局域网");
+        db.AddIpRange(0xa9fe0000, 0xa9feffff, "本地链路");
+        db.AddIpRange(0x64400000, 0x647fffff, "运营商内网");
     });
 }
 
-std::vector<GiftRow> ReadGiftCsv(const std::string& path) {
+std::vector<GiftRow> GiftsFromCatalogue(const std::string& path, std::string* error) {
+    std::vector<TGiftInfo> gifts;
+    std::string why;
     std::vector<GiftRow> out;
-    std::ifstream in(path);
-    if (!in) return out;
-    auto split = [](const std::string& line) {
-        std::vector<std::string> cells;
-        std::string cell;
-        std::istringstream s(line);
-        while (std::getline(s, cell, ',')) {
-            while (!cell.empty() && (cell.back() == '\r' || cell.back() == ' ')) cell.pop_back();
-            size_t b = cell.find_first_not_of(' ');
-            cells.push_back(b == std::string::npos ? std::string() : cell.substr(b));
-        }
-        return cells;
-    };
-    std::string line;
-    if (!std::getline(in, line)) return out;
-    if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-    auto head = split(line);
-    int id = -1, name = -1, price = -1, category = -1;
-    for (size_t i = 0; i < head.size(); ++i) {
-        std::string h = head[i];
-        for (char& c : h) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (h == "id") id = static_cast<int>(i);
-        else if (h == "name") name = static_cast<int>(i);
-        else if (h == "price") price = static_cast<int>(i);
-        else if (h == "category" || h == "kind" || h == "type") category = static_cast<int>(i);
+    if (!kel::ReadGiftCsv(path, gifts, why)) {
+        if (error) *error = why;
+        return out;
     }
-    if (id < 0 || name < 0 || price < 0) return out;
-    while (std::getline(in, line)) {
-        auto cells = split(line);
-        auto at = [&](int i) { return i >= 0 && static_cast<size_t>(i) < cells.size() ? cells[static_cast<size_t>(i)] : std::string(); };
-        try {
-            GiftRow g;
-            g.Id = std::stoi(at(id));
-            g.Name = at(name);
-            g.Price = std::stoi(at(price));
-            g.Category = at(category);
-            if (g.Id > 0 && !g.Name.empty() && g.Price >= 0) out.push_back(g);
-        } catch (const std::exception&) {
-        }
-    }
+    for (const auto& g : gifts) out.push_back({g.id, g.name, g.price, g.category});
     return out;
 }
 

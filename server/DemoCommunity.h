@@ -26,9 +26,9 @@ const std::vector<DemoAccount>& DemoAccounts();
 // `web_base` ("http://host:port") is where the rooms' link buttons point.
 void SeedDemoCommunity(Storage& db, const std::vector<GiftRow>& gifts, const std::string& web_base);
 
-// Reads gift rows from a CSV file (a header line naming at least the
-// columns id, name and price; category is optional). Rows that do not
-// parse are skipped; a missing file gives none.
-std::vector<GiftRow> ReadGiftCsv(const std::string& path);
+// The gifts of the catalogue source (the CSV the client's Gift.dat is made
+// from), so the server offers the same gifts; empty with `error` set when
+// the file is missing or faulty.
+std::vector<GiftRow> GiftsFromCatalogue(const std::string& path, std::string* error);
 
 } // namespace kel::server

@@ -234,6 +234,9 @@ void Storage::CreateSchema() {
     Exec("CREATE TABLE user_black_list (room_id INTEGER NOT NULL, user_id INTEGER NOT NULL, PRIMARY KEY (room_id, user_id))");
     Exec("CREATE TABLE address_black_list (room_id INTEGER NOT NULL, ip INTEGER NOT NULL, PRIMARY KEY (room_id, ip))");
     Exec(
+        "CREATE TABLE ip_ranges (first INTEGER NOT NULL, last INTEGER NOT NULL, location TEXT NOT NULL, "
+        "PRIMARY KEY (first, last))");
+    Exec(
         "CREATE TABLE gifts (id INTEGER PRIMARY KEY, name TEXT NOT NULL, price INTEGER NOT NULL, "
         "category TEXT NOT NULL DEFAULT '')");
     Exec("COMMIT");
@@ -394,6 +397,21 @@ bool Storage::IsAddressBlack(int32_t room_id, uint32_t ip_net) {
     Statement st(db_, "SELECT 1 FROM address_black_list WHERE room_id = ? AND ip = ?");
     st.Bind(1, room_id).Bind(2, static_cast<int64_t>(ip_net));
     return st.Step();
+}
+
+std::string Storage::IpLocation(uint32_t ip_host) {
+    std::lock_guard<std::recursive_mutex> g(lock_);
+    // The narrowest range that holds the address wins.
+    Statement st(db_, "SELECT location FROM ip_ranges WHERE ? BETWEEN first AND last ORDER BY last - first LIMIT 1");
+    st.Bind(1, static_cast<int64_t>(ip_host));
+    return st.Step() ? st.Text(0) : std::string();
+}
+
+void Storage::AddIpRange(uint32_t first_host, uint32_t last_host, const std::string& location) {
+    std::lock_guard<std::recursive_mutex> g(lock_);
+    Statement st(db_, "INSERT OR REPLACE INTO ip_ranges (first, last, location) VALUES (?, ?, ?)");
+    st.Bind(1, static_cast<int64_t>(first_host)).Bind(2, static_cast<int64_t>(last_host)).Bind(3, location);
+    st.Step();
 }
 
 std::vector<GiftRow> Storage::Gifts() {

@@ -96,6 +96,11 @@ public:
     bool IsUserBlack(int32_t room_id, int32_t user_id);
     bool IsAddressBlack(int32_t room_id, uint32_t ip_net);
 
+    // The place an IPv4 address (host byte order) belongs to, from the
+    // stored address ranges; empty when no range holds it.
+    std::string IpLocation(uint32_t ip_host);
+    void AddIpRange(uint32_t first_host, uint32_t last_host, const std::string& location);
+
     std::vector<GiftRow> Gifts();
     void SaveGift(const GiftRow& gift);
 
