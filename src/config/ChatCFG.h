@@ -12,7 +12,7 @@
 
 namespace kel {
 
-inline constexpr const char* kDefaultPayPageUrl = "http://127.0.0.1:8080/pay";
+inline constexpr const char* kDefaultPayPageUrl = "http://127.0.0.1:8088/pay";
 
 class TkelChatCFG {
 public:

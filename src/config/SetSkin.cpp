@@ -5,6 +5,8 @@
 
 namespace kel {
 
+TSetSkin* GlobalSetSkin = nullptr;
+
 TSetSkin::TSetSkin(std::string app_folder) : app_folder_(WithTrailingSlash(std::move(app_folder)))
 {
     names_ = TIniFile(SkinFolder() + "Skin.ini").ReadSection("Skin");

@@ -46,4 +46,7 @@ private:
     TApplyHook on_apply_;
 };
 
+// The application's skin selector, made and freed by the start-up.
+extern TSetSkin* GlobalSetSkin;
+
 } // namespace kel
