@@ -14,14 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "config/ServerList.h"
 #include "config/TextCipher.h"
 
 namespace {
 
-constexpr size_t kRecordSize = 610;
-constexpr size_t kMaxEntries = 6;
-constexpr size_t kEntryTextMax = 100;
-constexpr size_t kHostMax = 32;
+using kel::kServerEntryTextMax;
 
 std::string OwnFolder()
 {
@@ -34,19 +32,18 @@ std::string OwnFolder()
 
 std::vector<std::string> ListedHosts()
 {
-    std::ifstream in(OwnFolder() + "ServerList.txt");
+    std::ifstream in(OwnFolder() + kel::kServerListFileName);
     if (!in) return {"127.0.0.1"};
     std::vector<std::string> hosts;
-    for (std::string line; std::getline(in, line) && hosts.size() < kMaxEntries;) {
+    for (std::string line; std::getline(in, line) && hosts.size() < static_cast<size_t>(kel::kMaxServers);) {
         size_t hash = line.find('#');
         if (hash != std::string::npos) line.resize(hash);
         size_t b = line.find_first_not_of(" \t\r");
         if (b == std::string::npos) continue;
         size_t e = line.find_last_not_of(" \t\r");
         std::string host = line.substr(b, e - b + 1);
-        // Enciphered, a host of more than 32 characters does not fit the
-        // 100 characters of an entry; it is left out.
-        if (host.size() <= kHostMax) hosts.push_back(std::move(host));
+        // A host too long to fit an entry once enciphered is left out.
+        if (host.size() <= kel::kServerHostMax) hosts.push_back(std::move(host));
     }
     return hosts;
 }
@@ -57,12 +54,12 @@ extern "C" __attribute__((visibility("default"))) void KeyClient(void* record)
 {
     if (!record) return;
     auto* rec = static_cast<uint8_t*>(record);
-    std::memset(rec, 0, kRecordSize);
+    std::memset(rec, 0, kel::kServerListRecordSize);
     uint32_t count = 0;
     for (const std::string& host : ListedHosts()) {
         std::string text = kel::EncryptString(host, kel::kServerListKey);
-        if (text.empty() || text.size() > kEntryTextMax) continue;
-        uint8_t* entry = rec + 4 + count * (1 + kEntryTextMax);
+        if (text.empty() || text.size() > kServerEntryTextMax) continue;
+        uint8_t* entry = rec + 4 + count * (1 + kServerEntryTextMax);
         entry[0] = static_cast<uint8_t>(text.size());
         std::memcpy(entry + 1, text.data(), text.size());
         ++count;

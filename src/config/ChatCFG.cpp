@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "config/ScramblePassword.h"
+#include "foundation/kelDebug.h"
 #include "platform/AppFolder.h"
 #include "platform/IniFile.h"
 
@@ -26,7 +27,8 @@ TkelChatCFG::TkelChatCFG(std::string app_folder) : AppPath(WithTrailingSlash(std
 void TkelChatCFG::Load(const THostResolver& resolve)
 {
     TServerListRecord record{};
-    CallServerListProvider(AppPath + kServerListProviderName, record);
+    if (!CallServerListProvider(AppPath + kServerListProviderName, record))
+        Log(std::string("server list: ") + kServerListProviderName + " missing or without KeyClient; no hall servers");
     SetServerList(record, resolve);
 
     TIniFile ini(ConfigFile());

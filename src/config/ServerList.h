@@ -15,6 +15,11 @@ namespace kel {
 inline constexpr size_t kServerListRecordSize = 610;
 inline constexpr int kMaxServers = 6;
 inline constexpr size_t kServerEntryTextMax = 100;
+// Enciphered, a longer host name would not fit the 100 characters of an
+// entry (8 length bytes and two 16-byte blocks are 80 hexadecimal digits).
+inline constexpr size_t kServerHostMax = 32;
+// The provider's list of hosts, one a line, beside the provider library.
+inline constexpr const char* kServerListFileName = "ServerList.txt";
 inline constexpr const char* kServerListProviderName = "kelvo_C.key";
 
 using TServerListRecord = std::array<uint8_t, kServerListRecordSize>;

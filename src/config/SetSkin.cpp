@@ -1,5 +1,6 @@
 #include "config/SetSkin.h"
 
+#include "foundation/kelDebug.h"
 #include "platform/AppFolder.h"
 #include "platform/IniFile.h"
 
@@ -19,7 +20,10 @@ bool TSetSkin::ApplySkin(int index)
     if (index < 0 || index >= SkinCount()) index = 0;
     std::string file = TIniFile(SkinFolder() + "Skin.ini").ReadString("Skin", names_[static_cast<size_t>(index)], kDefaultSkinFile);
     auto skin = LoadSkinFile(SkinFolder() + file);
-    if (!skin) return false;
+    if (!skin) {
+        Log("skin " + file + " missing or damaged; the current skin stays");
+        return false;
+    }
     skin_ = std::move(*skin);
     index_ = index;
     TIniFile(app_folder_ + "Config.ini").WriteInteger("Set", "SkinIndex", index);
