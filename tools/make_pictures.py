@@ -168,6 +168,25 @@ def make_faces(pic):
         f.write("\n".join(lines) + "\n")
 
 
+# 3D emoticons arrive in chat as a 4-character code; they are only shown.
+EMOTION3D = [("0001", "🥳"), ("0002", "😻"), ("0003", "🤩"), ("0004", "😹"),
+             ("0005", "🙈"), ("0006", "💃"), ("0007", "🕺"), ("0008", "🎉")]
+
+
+def make_emotion3d(pic):
+    folder = mkdir(pic, "Emotion3D")
+    for code, ch in EMOTION3D:
+        base = emoji(ch, 40)
+        frames = []
+        for i in range(8):
+            t = i / 8
+            f = Image.new("RGBA", (48, 48), (0, 0, 0, 0))
+            f.alpha_composite(base.rotate(10 * math.sin(2 * math.pi * t), resample=Image.BICUBIC),
+                              (4, int(6 - 5 * abs(math.sin(2 * math.pi * t)))))
+            frames.append(f)
+        save_gif(frames, os.path.join(folder, code + ".gif"), 100)
+
+
 # -------------------------------------------------------------------- gifts
 
 GIFT_EMOJI = {
@@ -451,6 +470,7 @@ def main():
     data, app, work = sys.argv[1:]
     pic = mkdir(app, "Picture")
     make_faces(pic)
+    make_emotion3d(pic)
     make_gifts(data, pic)
     make_levels(data, pic)
     make_resources(pic)

@@ -82,6 +82,7 @@ TEST(Installation, LevelsSettingsAndSkins) {
                           "Picture/Resource/HallLogin.bmp", "Picture/Resource/ImgsChatMng.bmp", "Picture/Resource/默认头像.bmp",
                           "Picture/Laba/laba_0.gif", "Picture/Laba/laba_1.gif", "Picture/Laba/LabaBk_1.gif",
                           "Picture/kelControl/Audio0.bmp", "Picture/kelControl/Audio1.bmp", "Picture/Style.css",
+                          "Picture/Emotion3D/0001.gif",
                           "audioconfig.ini", "Config.ini"})
         EXPECT_TRUE(IsPicture(kApp + f)) << f;
 
