@@ -73,10 +73,18 @@ def save_gif(frames, path, duration_ms=100):
     for i, f in enumerate(frames):
         sheet.paste(on_background(f, (255, 255, 255)), (i * w, 0))
     palette = sheet.quantize(colors=255, method=Image.Quantize.MEDIANCUT, dither=Image.Dither.NONE)
+    # Entry 255 repeats entry 0, so no drawn pixel is matched to the
+    # transparent index (a tie goes to the lower index).
+    entries = (palette.getpalette() + [0] * 768)[:768]
+    entries[765:768] = entries[0:3]
+    palette.putpalette(entries)
     pals = []
     for f in frames:
         pal = on_background(f, (255, 255, 255)).quantize(palette=palette, dither=Image.Dither.NONE)
-        pal.paste(255, mask=f.getchannel("A").point(lambda a: 255 if a < 100 else 0))
+        clear = f.getchannel("A").point(lambda a: 255 if a < 100 else 0)
+        if any(i == 255 and m == 0 for i, m in zip(pal.getdata(), clear.getdata())):
+            raise SystemExit("%s: a drawn pixel took the transparent index" % path)
+        pal.paste(255, mask=clear)
         pals.append(pal)
     if len(pals) == 1:
         pals[0].save(path, format="GIF", transparency=255, optimize=False)
