@@ -103,9 +103,18 @@ TIniFile::Doc TIniFile::Parse(const std::string& content)
 TIniFile::Doc TIniFile::LoadDoc(const std::string& file_name)
 {
     std::ifstream in(file_name, std::ios::binary);
-    if (!in) return {};
+    if (!in) {
+        Doc doc;
+        doc.unreadable = ::access(file_name.c_str(), F_OK) == 0;
+        return doc;
+    }
     std::ostringstream ss;
     ss << in.rdbuf();
+    if (in.bad()) {
+        Doc doc;
+        doc.unreadable = true;
+        return doc;
+    }
     return Parse(ss.str());
 }
 
@@ -264,6 +273,7 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
         return false;
 
     Doc doc = LoadDoc(file_name_);
+    if (doc.unreadable) return false;
     std::string text_value = OneLine(value);
 
     size_t header = doc.lines.size();
@@ -326,6 +336,7 @@ bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool va
 bool TIniFile::DeleteKey(std::string_view section, std::string_view key)
 {
     Doc doc = LoadDoc(file_name_);
+    if (doc.unreadable) return false;
     const Line* l = FindKey(doc, section, key);
     if (!l) {
         doc_ = std::move(doc);
@@ -341,6 +352,7 @@ bool TIniFile::EraseSection(std::string_view section)
 {
     section = Trim(section);
     Doc doc = LoadDoc(file_name_);
+    if (doc.unreadable) return false;
     bool changed = false;
     // Every section of that name goes, with its lines up to the next header.
     for (size_t i = 0; i < doc.lines.size();) {

@@ -68,6 +68,9 @@ private:
         std::vector<Line> lines;
         bool bom = false;
         bool crlf = false;
+        // The file is there but could not be read: writing would replace
+        // what it holds with our few lines, so writes refuse.
+        bool unreadable = false;
     };
 
     static Doc Parse(const std::string& content);

@@ -99,6 +99,11 @@ TEST(IniFile, MissingFileGivesDefaultsAndWritingCreatesIt) {
 
     TIniFile nowhere(dir.File("no/such/folder/x.ini"));
     EXPECT_FALSE(nowhere.WriteString("S", "K", "v"));
+    // Something that is not a readable file is never replaced.
+    dir.Write("folder.ini/keep", "x");
+    TIniFile folder(dir.File("folder.ini"));
+    EXPECT_FALSE(folder.WriteString("S", "K", "v"));
+    EXPECT_EQ(dir.Read("folder.ini/keep"), "x");
 }
 
 TEST(IniFile, WritingChangesOnlyItsLineAndKeepsTheRest) {
