@@ -418,6 +418,25 @@ def make_laba(pic):
         save_gif(frames, os.path.join(laba, "LabaBk_%d.gif" % n), 150)
 
 
+def make_dice(pic):
+    """Die faces 1..6 (Dice/1.png ...) for showing a dice throw without a
+    Flash player."""
+    folder = mkdir(pic, "Dice")
+    pips = {1: [(1, 1)], 2: [(0, 0), (2, 2)], 3: [(0, 0), (1, 1), (2, 2)], 4: [(0, 0), (2, 0), (0, 2), (2, 2)],
+            5: [(0, 0), (2, 0), (1, 1), (0, 2), (2, 2)], 6: [(0, 0), (2, 0), (0, 1), (2, 1), (0, 2), (2, 2)]}
+    for n, spots in pips.items():
+        im = Image.new("RGBA", (48, 48), (0, 0, 0, 0))
+        d = ImageDraw.Draw(im)
+        d.rounded_rectangle([3, 5, 45, 47], radius=9, fill=(150, 150, 160, 255))  # shadow edge
+        d.rounded_rectangle([2, 2, 44, 44], radius=9, fill=(255, 255, 255, 255), outline=(120, 120, 130, 255), width=2)
+        colour = (214, 40, 40, 255) if n in (1, 4) else (30, 30, 36, 255)
+        for cx, cy in spots:
+            x, y = 11 + cx * 12, 11 + cy * 12
+            r = 6 if n == 1 else 4
+            d.ellipse([x - r, y - r, x + r, y + r], fill=colour)
+        im.save(os.path.join(folder, "%d.png" % n))
+
+
 # -------------------------------------------------------------------- skins
 
 SKIN_PALETTES = {
@@ -484,6 +503,7 @@ def main():
     make_resources(pic)
     make_control(pic)
     make_laba(pic)
+    make_dice(pic)
     for name in SKIN_PALETTES:
         make_skin(name, os.path.join(data, "Skin", name, "skin.qss"), work)
 
