@@ -4,6 +4,9 @@
 #include <cstring>
 #include <random>
 
+#include "config/ChatCFG.h"
+#include "config/RightQuery.h"
+#include "foundation/kelUtils.h"
 #include "protocol/LayoutSupport.h"
 #include "shell/LoginRules.h"
 #include "shell/RoomLink.h"
@@ -12,20 +15,24 @@ namespace kel {
 
 namespace {
 
-// Until the foundation's text helpers are in: '<' and '>' removed, cut at
-// the first CR LF.
-std::string CleanNickname(const std::string& s) {
-    std::string out = s.substr(0, s.find("\r\n"));
-    std::erase_if(out, [](char c) { return c == '<' || c == '>'; });
-    return out;
-}
-
-// Bit 5 of the rights word: the user may stay hidden in the hall page.
-bool MayHide(int32_t rights) { return (static_cast<uint32_t>(rights) >> 5) & 1u; }
-// Bit 0: several rooms at once.
-bool MaySeveralRooms(int32_t rights) { return static_cast<uint32_t>(rights) & 1u; }
+// Rights the hall asks about.
+constexpr int32_t kRightSeveralRooms = 0;
+constexpr int32_t kRightHidden = 5;
+bool MayHide(int32_t rights) { return TRightQuery::HasRight(rights, kRightHidden); }
+bool MaySeveralRooms(int32_t rights) { return TRightQuery::HasRight(rights, kRightSeveralRooms); }
 
 } // namespace
+
+THallSettings HallSettingsFrom(TkelChatCFG& cfg) {
+    THallSettings s;
+    const int n = std::clamp(cfg.ServerCount, 0, kMaxServers);
+    s.servers.assign(cfg.ServerIP.begin(), cfg.ServerIP.begin() + n);
+    s.port_hall = cfg.PortHall;
+    s.room_ports = {cfg.PortRoom1, cfg.PortRoom2, cfg.PortRoom3};
+    s.hall_url_id = cfg.HallURLID;
+    s.cfg = &cfg;
+    return s;
+}
 
 THallSession::THallSession(ILoop& loop, IHallView& view, TOwnUser& own, THallSettings settings, TSend send)
     : loop_(loop),
@@ -65,16 +72,15 @@ void THallSession::Shutdown() {
     queue_.Clear();
 }
 
-void THallSession::Deliver(uint32_t ip, uint16_t port, std::vector<uint8_t> plain) {
-    if (MessageCode(plain.data(), plain.size()) == HallProbeAnswer::kCode) {
-        // The answer does not name its server; the receive path writes the
-        // sender in, and a message too short to take it is dropped.
-        if (plain.size() < HallProbeAnswer::kLength) return;
-        std::memcpy(plain.data() + 22, &ip, 4); // network order, as received
-        plain[26] = uint8_t(port & 0xFF);
-        plain[27] = uint8_t(port >> 8);
-    }
-    queue_.Push(std::move(plain));
+bool THallSession::InboundFilter(std::vector<uint8_t>& plain, uint32_t ip, uint16_t port) {
+    if (MessageCode(plain.data(), plain.size()) != HallProbeAnswer::kCode) return true;
+    // The answer does not name its server, so the receive path writes the
+    // sender in.
+    if (plain.size() < HallProbeAnswer::kLength) return false;
+    std::memcpy(plain.data() + 22, &ip, 4); // network order, as received
+    plain[26] = uint8_t(port & 0xFF);
+    plain[27] = uint8_t(port >> 8);
+    return true;
 }
 
 void THallSession::SendToHall(const std::vector<uint8_t>& plain) {
@@ -182,10 +188,24 @@ void THallSession::HandleLoginAnswer(const std::vector<uint8_t>& msg) {
     own_.Rights = a->RightsWord;
     own_.ConnA = a->Connection.A;
     own_.ConnB = a->Connection.B;
+    has_camera_ = view_.HasCamera();
+    RecordLogin(*a);
     view_.LoginAccepted(*a);
 
     view_.Navigate(TrimText(a->HallPageUrl) + "?UserID=" + std::to_string(own_.UserID) +
                    "&password=" + own_.PasswordDigest + "&IsHide=" + (MayHide(own_.Rights) ? "1" : "0"));
+}
+
+void THallSession::RecordLogin(const LoginAnswer& a) {
+    TkelChatCFG* cfg = settings_.cfg;
+    if (!cfg) return;
+    if (own_.UserID != 0) { // a guest leaves the remembered logins alone
+        cfg->WriteLoginList(std::to_string(own_.UserID));
+        cfg->SaveUserPassword(own_.UserID, cfg->RememberPwd ? cfg->TypedPwd : std::string());
+    }
+    cfg->MediaTicket = a.MediaTicket;
+    cfg->FilterText = a.WordFilter;
+    cfg->RoomImagePrefix = a.RoomImagePrefix;
 }
 
 void THallSession::HandleKeepAliveAnswer(const std::vector<uint8_t>& msg) {
@@ -294,7 +314,7 @@ void THallSession::SendRoomEntry(int32_t room_id, const std::string& room_passwo
     req.RoomID = room_id;
     req.PasswordDigest = own_.PasswordDigest;
     req.RoomPassword = room_password;
-    req.HasCamera = view_.HasCamera() ? 1 : 0;
+    req.HasCamera = has_camera_ ? 1 : 0;
     req.LinkOption = static_cast<uint8_t>(link_option_);
     if (send_) send_(room_server_, room_port_, Encode(req));
     view_.SetStatusVisible(false);

@@ -39,17 +39,24 @@ public:
     virtual void CloseRoom(int32_t room_id) = 0;
     virtual void CloseAllRooms() = 0;
     virtual void OpenRoom(const RoomEntryAnswer& answer, uint32_t room_server_ip) = 0;
-    // A login answer without error: remember the number and password
-    // (members only) and store the answer's values in the configuration.
+    // A login answer without error, after it was recorded.
     virtual void LoginAccepted(const LoginAnswer& answer) = 0;
 };
+
+class TkelChatCFG;
 
 struct THallSettings {
     std::vector<uint32_t> servers;           // network byte order; 0 = unresolved
     uint16_t port_hall = 23456;
     std::array<uint16_t, 3> room_ports{20011, 20022, 20033};
     int32_t hall_url_id = 0;
+    // Where a successful login is recorded (LoginInfo.dat, the remembered
+    // password, the answer's media ticket, filter and image prefix).
+    TkelChatCFG* cfg = nullptr;
 };
+
+// The hall's settings as the configuration holds them.
+THallSettings HallSettingsFrom(TkelChatCFG& cfg);
 
 class THallSession {
 public:
@@ -73,9 +80,17 @@ public:
     // FormDestroy: the logout when connected; timers stop.
     void Shutdown();
 
-    // The receive path, on the endpoint's thread: a checked plaintext from
-    // (ip, port). A probe answer gets the sender written into it first.
-    void Deliver(uint32_t ip, uint16_t port, std::vector<uint8_t> plain);
+    // The hall's step on the receive path, on the endpoint's thread, before
+    // a checked plaintext is queued: a probe answer gets its sender's
+    // address written in at 22 and port at 26, and one too short to take
+    // them is dropped (false).
+    static bool InboundFilter(std::vector<uint8_t>& plain, uint32_t ip, uint16_t port);
+    // The queue the receive path appends to.
+    InboundQueue& Queue() { return queue_; }
+    // The receive path in one call: the filter, then the queue.
+    void Deliver(uint32_t ip, uint16_t port, std::vector<uint8_t> plain) {
+        if (InboundFilter(plain, ip, port)) queue_.Push(std::move(plain));
+    }
 
     // A navigation of the hall page; true when it was a room link (and is
     // cancelled).
@@ -121,7 +136,10 @@ private:
     TTimer connect_timer_;
     TTimer keepalive_timer_;
 
+    void RecordLogin(const LoginAnswer& a);
+
     bool connected_ = false;
+    bool has_camera_ = false;
     bool closing_ = false;
     uint32_t hall_server_ = 0;
     uint32_t room_server_ = 0;

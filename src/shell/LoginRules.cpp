@@ -6,27 +6,10 @@
 #include <unistd.h>
 
 
-#include <openssl/evp.h>
-
+#include "foundation/Md5.h"
 #include "platform/IniFile.h"
 
 namespace kel {
-
-namespace {
-// Until the foundation's MD5 unit is in: lower-case hexadecimal digest.
-std::string Md5Hex(std::string_view text) {
-    unsigned char md[EVP_MAX_MD_SIZE];
-    unsigned int n = 0;
-    EVP_Digest(text.data(), text.size(), md, &n, EVP_md5(), nullptr);
-    static const char* hex = "0123456789abcdef";
-    std::string out;
-    for (unsigned i = 0; i < n; ++i) {
-        out += hex[md[i] >> 4];
-        out += hex[md[i] & 15];
-    }
-    return out;
-}
-} // namespace
 
 std::string TrimText(std::string_view s) {
     size_t b = 0, e = s.size();

@@ -44,7 +44,8 @@ public:
     void Register(const TRegisterForm& form);
     // FormClose: the pump stops and queued messages are dropped.
     void Stop();
-    // From the receive path (any thread).
+    // The queue the receive path appends to (any thread).
+    InboundQueue& Queue() { return queue_; }
     void Deliver(std::vector<uint8_t> plain) { queue_.Push(std::move(plain)); }
 
     int32_t AssignedID() const { return assigned_; }

@@ -1,8 +1,13 @@
 #include "shell/HallSession.h"
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "HallFakes.h"
+#include "config/ChatCFG.h"
 #include "platform/ManualLoop.h"
 #include "foundation/Gbk.h"
 #include "support/HandBytes.h"
@@ -441,4 +446,51 @@ TEST(HallSession, LogoutOnlyWhenConnected) {
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].plain.size(), 32u);
     EXPECT_EQ(out[0].plain[12], 12);
+}
+
+TEST(HallSession, SuccessfulLoginIsRecordedInTheConfiguration) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("kel-hall-cfg-" + std::to_string(getpid()));
+    struct Case {
+        int32_t user;
+        bool remember;
+        const char* saved; // password read back from the user folder
+    } cases[] = {{12, true, "pw"}, {12, false, ""}, {0, true, nullptr}};
+    for (const auto& c : cases) {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        TkelChatCFG cfg(dir.string());
+        cfg.WriteLoginList("7");
+        cfg.RememberPwd = c.remember;
+        cfg.TypedPwd = "pw";
+        ManualLoop loop;
+        FakeHallView view;
+        TOwnUser own;
+        own.UserID = c.user;
+        THallSettings s = Hall::Settings({kA});
+        s.cfg = &cfg;
+        THallSession session(loop, view, own, s, [](uint32_t, uint16_t, const std::vector<uint8_t>&) {});
+        session.Start();
+        loop.AdvanceBy(3000);
+        session.Deliver(kA, 23456, Hand(28).head(10009));
+        session.Deliver(kA, 23456, Hall::LoginOk(c.user, 0));
+        loop.AdvanceBy(200);
+        ASSERT_EQ(view.accepted.size(), 1u);
+
+        EXPECT_EQ(cfg.MediaTicket, 4242);
+        EXPECT_EQ(cfg.FilterText, "abc");
+        EXPECT_EQ(cfg.RoomImagePrefix, "http://img/");
+        std::vector<std::string> list;
+        TkelChatCFG(dir.string()).ReadLoginList(list);
+        if (!c.saved) {
+            EXPECT_EQ(list, std::vector<std::string>{"7"});
+            EXPECT_FALSE(fs::exists(dir / "0"));
+            continue;
+        }
+        EXPECT_EQ(list, (std::vector<std::string>{"12", "7"}));
+        TkelChatCFG again(dir.string());
+        again.LoadUserPassword(12);
+        EXPECT_EQ(again.SavedPwd, c.saved);
+    }
+    fs::remove_all(dir);
 }
