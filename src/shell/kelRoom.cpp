@@ -12,13 +12,12 @@
 #include "config/ChatCFG.h"
 #include "config/RightQuery.h"
 #include "config/SetSkin.h"
-#include "config/TextCipher.h"
 #include "foundation/kelDebug.h"
 #include "foundation/kelUtils.h"
 #include "platform/AppFolder.h"
 #include "protocol/Encrypt.h"
+#include "shell/LaunchArgs.h"
 #include "shell/Login.h"
-#include "shell/LoginRules.h"
 #include "shell/OwnUser.h"
 #include "shell/QtLoop.h"
 #include "shell/RoomHall.h"
@@ -26,10 +25,6 @@
 #include "shell/SkinMessage.h"
 
 namespace {
-
-// Key texts shared with the outside launcher.
-constexpr const char* kUserKey = "pelimordanux";
-constexpr const char* kPasswordKey = "tirvek";
 
 // The hidden audio settings form; the audio pipeline fills it later.
 class TfrmAudio : public QWidget {
@@ -72,13 +67,11 @@ int main(int argc, char** argv) {
     kel::QtLoop loop;
     kel::TOwnUser& own = kel::OwnUser();
 
-    if (argc - 1 == 2) {
-        // Launcher mode: user number and password digest, enciphered.
+    if (kel::IsLauncherMode(std::vector<std::string>(argv + 1, argv + argc))) {
         try {
-            const std::string user =
-                kel::UpToFirstZero(kel::DecryptString(kel::TrimText(argv[1]), kUserKey));
-            own.UserID = kel::ParseUserNumber(user).value_or(0);
-            own.PasswordDigest = kel::UpToFirstZero(kel::DecryptString(argv[2], kPasswordKey)).substr(0, 32);
+            const kel::TLaunchUser u = kel::DecodeLaunchArguments(argv[1], argv[2]);
+            own.UserID = u.user_id;
+            own.PasswordDigest = u.digest;
         } catch (const std::exception& e) {
             // A launcher that sends what cannot be deciphered gets a clear
             // answer instead of a hall running on garbage.
