@@ -8,9 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/TextCipher.h"
 #include "platform/IniFile.h"
-#include "shell/LaunchArgs.h"
 
 using namespace kel;
 namespace fs = std::filesystem;
@@ -155,29 +153,3 @@ TEST(LoginRules, DeleteUserNotInTheListStillRemovesTheFolder) {
     EXPECT_EQ(TIniFile(f.App() + "LoginInfo.dat").ReadString("LoginID", "0"), "13");
 }
 
-TEST(LaunchArgs, LauncherModeAndItsTwoArguments) {
-    EXPECT_FALSE(IsLauncherMode({}));
-    EXPECT_FALSE(IsLauncherMode({"a"}));
-    EXPECT_TRUE(IsLauncherMode({"a", "b"}));
-    EXPECT_FALSE(IsLauncherMode({"a", "b", "c"}));
-
-    const std::string digest = PasswordDigest("pass10001");
-    struct Case {
-        std::string user_plain, pwd_plain;
-        int32_t id;
-        std::string digest;
-    } cases[] = {
-        {"10001", digest, 10001, digest},
-        {"0", digest, 0, digest},
-        {"abc", digest, 0, digest},                 // no number: a guest
-        {"12", digest + "0123456789", 12, digest},  // cut to 32
-    };
-    for (const auto& c : cases) {
-        const auto u = DecodeLaunchArguments("  " + EncryptString(c.user_plain, kLaunchUserKey) + " ",
-                                             EncryptString(c.pwd_plain, kLaunchPasswordKey));
-        EXPECT_EQ(u.user_id, c.id) << c.user_plain;
-        EXPECT_EQ(u.digest, c.digest) << c.user_plain;
-    }
-    EXPECT_THROW(DecodeLaunchArguments("xyz", EncryptString("a", kLaunchPasswordKey)), EDecryptError);
-    EXPECT_THROW(DecodeLaunchArguments(EncryptString("1", kLaunchUserKey), "0011"), EDecryptError);
-}
