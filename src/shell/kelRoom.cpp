@@ -5,24 +5,21 @@
 #include <QDir>
 #include <QWidget>
 
+#include <unistd.h>
+
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "config/ChatCFG.h"
-#include "config/RightQuery.h"
 #include "config/SetSkin.h"
-#include "foundation/kelDebug.h"
-#include "foundation/kelUtils.h"
-#include "platform/AppFolder.h"
-#include "protocol/Encrypt.h"
-#include "shell/LaunchArgs.h"
 #include "shell/Login.h"
 #include "shell/OwnUser.h"
 #include "shell/QtLoop.h"
 #include "shell/RoomHall.h"
 #include "shell/SkinApply.h"
 #include "shell/SkinMessage.h"
+#include "shell/Startup.h"
 
 namespace {
 
@@ -32,61 +29,42 @@ public:
     TfrmAudio() { setObjectName("TfrmAudio"); }
 };
 
-struct Globals {
-    // Made in this order and freed in reverse: the log, the cipher, the
-    // configuration with the server list, the skins, the rights.
-    std::unique_ptr<kel::TSetSkin> skins;
-    Globals() {
-        kel::Log("Room: start");
-        kel::CreateGlobalEncrypt();
-        kel::GlobalChatCFG = new kel::TkelChatCFG(kel::ApplicationFolder());
-        kel::GlobalChatCFG->Load([](const std::string& host) { return kel::ResolveHost(host); });
-        skins = std::make_unique<kel::TSetSkin>(kel::ApplicationFolder());
-        kel::ConnectSkins(*skins);
-        kel::GlobalRightQuery = new kel::TRightQuery;
-    }
-    ~Globals() {
-        delete kel::GlobalRightQuery;
-        kel::GlobalRightQuery = nullptr;
-        skins.reset();
-        delete kel::GlobalChatCFG;
-        kel::GlobalChatCFG = nullptr;
-        kel::FreeGlobalEncrypt();
-        QDir(QDir::tempPath() + QString("/kelroom-skin-%1").arg(getpid())).removeRecursively();
-        kel::Log("Room: end");
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("聊天室");
+    QApplication::setApplicationName(kel::kAppTitle);
     QApplication::setQuitOnLastWindowClosed(false);
-    Globals globals;
-    kel::QtLoop loop;
-    kel::TOwnUser& own = kel::OwnUser();
 
-    if (kel::IsLauncherMode(std::vector<std::string>(argv + 1, argv + argc))) {
-        try {
-            const kel::TLaunchUser u = kel::DecodeLaunchArguments(argv[1], argv[2]);
-            own.UserID = u.user_id;
-            own.PasswordDigest = u.digest;
-        } catch (const std::exception& e) {
-            // A launcher that sends what cannot be deciphered gets a clear
-            // answer instead of a hall running on garbage.
-            std::fprintf(stderr, "Room: %s\n", e.what());
-            kel::TSkinMessage::ShowMessage(nullptr, QString("启动参数无效：%1").arg(e.what()));
-            return 1;
+    const kel::TLaunchArgs launch = kel::ParseLaunchArgs(std::vector<std::string>(argv + 1, argv + argc));
+    int rc = 0;
+    {
+        kel::TAppGlobals globals({});
+        kel::ConnectSkins(*kel::GlobalSetSkin);
+        kel::QtLoop loop;
+        kel::TOwnUser& own = kel::OwnUser();
+        bool go = true;
+        if (launch.mode == kel::TLaunchMode::Launcher) {
+            if (!launch.error.empty()) {
+                std::fprintf(stderr, "Room: %s\n", launch.error.c_str());
+                kel::TSkinMessage::ShowMessage(nullptr, QString::fromStdString(launch.error));
+                go = false;
+                rc = 1;
+            }
+            own.UserID = launch.user_id;
+            own.PasswordDigest = launch.pwd_digest;
+        } else {
+            kel::TfrmLogin login(loop, *kel::GlobalChatCFG, own);
+            go = login.exec() == QDialog::Accepted;
         }
-    } else {
-        kel::TfrmLogin login(loop, *kel::GlobalChatCFG, own);
-        if (login.exec() != QDialog::Accepted) return 0;
+        if (go) {
+            kel::TfrmRoomHall hall(loop, *kel::GlobalChatCFG, own, kel::GlobalSetSkin);
+            TfrmAudio audio;
+            QObject::connect(&hall, &kel::TfrmRoomHall::HallClosed, &app, &QApplication::quit, Qt::QueuedConnection);
+            hall.show();
+            rc = app.exec();
+        }
     }
-
-    kel::TfrmRoomHall hall(loop, *kel::GlobalChatCFG, own, globals.skins.get());
-    TfrmAudio audio;
-    QObject::connect(&hall, &kel::TfrmRoomHall::HallClosed, &app, &QApplication::quit, Qt::QueuedConnection);
-    hall.show();
-    return app.exec();
+    QDir(QDir::tempPath() + QString("/kelroom-skin-%1").arg(getpid())).removeRecursively();
+    return rc;
 }
