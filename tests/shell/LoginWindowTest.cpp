@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include "Boxes.h"
 #include "config/ChatCFG.h"
 #include "platform/IniFile.h"
 #include "platform/ManualLoop.h"
@@ -26,18 +27,6 @@ using namespace kel;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Boxes {
-    std::vector<std::string> seen;
-    bool answer = true;
-    Boxes() {
-        TSkinMessage::SetResponder([this](const QString& caption, const QString& text, bool) {
-            seen.push_back(caption.toStdString() + ":" + text.toStdString());
-            return answer;
-        });
-    }
-    ~Boxes() { TSkinMessage::SetResponder(nullptr); }
-};
 
 struct LoginFixture {
     fs::path dir = fs::temp_directory_path() / ("kel-login-win-" + std::to_string(getpid()));
