@@ -133,9 +133,25 @@ void THtmlView::ShowDocument(const QByteArray& body, const QString& content_type
     requested_.clear();
     pending_images_ = 0;
     document()->setBaseUrl(doc_url_);
-    setHtml(DecodePage(body, content_type));
+    html_ = DecodePage(body, content_type);
+    SetPageHtml();
     RequestImages();
     FinishIfComplete();
+}
+
+void THtmlView::SetPageHtml() {
+    document()->setDefaultStyleSheet(link_color_.isValid() ? QString("a { color: %1; }").arg(link_color_.name())
+                                                           : QString());
+    setHtml(html_);
+}
+
+void THtmlView::SetLinkColor(const QColor& c) {
+    if (c == link_color_) return;
+    link_color_ = c;
+    if (html_.isEmpty()) return;
+    const int pos = verticalScrollBar()->value();
+    SetPageHtml();
+    verticalScrollBar()->setValue(pos);
 }
 
 void THtmlView::RequestImages() {

@@ -11,6 +11,7 @@
 #include <QNetworkReply>
 #include <QPointer>
 #include <QTextBrowser>
+#include <QColor>
 #include <QUrl>
 
 #include <functional>
@@ -21,6 +22,8 @@ namespace kel {
 
 class THtmlView : public QTextBrowser {
     Q_OBJECT
+    // The colour of links in the page; skins set it with qproperty-linkColor.
+    Q_PROPERTY(QColor linkColor READ LinkColor WRITE SetLinkColor)
 public:
     explicit THtmlView(QWidget* parent = nullptr);
     ~THtmlView() override;
@@ -43,6 +46,9 @@ public:
     // default, replaceable for tests.
     std::function<void(const QUrl& url)> OpenExternal;
 
+    QColor LinkColor() const { return link_color_; }
+    void SetLinkColor(const QColor& c);
+
     // Whether the desktop may be given this address: http and https only.
     static bool IsWebAddress(const QUrl& url);
 
@@ -58,7 +64,11 @@ private:
     void FinishIfComplete();
     void ShowDocument(const QByteArray& body, const QString& content_type);
 
+    void SetPageHtml();
+
     QNetworkAccessManager net_;
+    QColor link_color_;
+    QString html_; // the page as decoded, laid out again when the skin changes
     QPointer<QNetworkReply> reply_;
     QUrl doc_url_;
     int pending_images_ = 0;

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
@@ -25,12 +26,31 @@ namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
+// A link label: plain text, underlined, that reports a click as
+// linkActivated; skins colour it through QLabel[role="link"].
+class TLinkLabel : public QLabel {
+public:
+    TLinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        setTextFormat(Qt::PlainText);
+        setProperty("role", "link");
+        setCursor(Qt::PointingHandCursor);
+        QFont f = font();
+        f.setUnderline(true);
+        setFont(f);
+        QPalette p = palette();
+        p.setColor(QPalette::WindowText, p.color(QPalette::Link));
+        setPalette(p);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit linkActivated("#");
+    }
+};
+
 QLabel* LinkLabel(const QString& text, const char* name, QWidget* parent) {
-    auto* l = new QLabel(QString("<a href=\"#\">%1</a>").arg(text), parent);
+    auto* l = new TLinkLabel(text, parent);
     l->setObjectName(name);
-    l->setProperty("role", "link");
-    l->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    l->setCursor(Qt::PointingHandCursor);
     return l;
 }
 } // namespace

@@ -1,5 +1,6 @@
 #include "shell/Register.h"
 
+#include <QBitmap>
 #include <QComboBox>
 #include <QCursor>
 #include <QFile>
@@ -170,7 +171,12 @@ void TfrmRegister::FormShow() {
         // The strip holds square pictures side by side.
         const QPixmap all(strip);
         const int side = all.height();
-        for (int x = 0; side > 0 && x + side <= all.width(); x += side) il1.push_back(all.copy(x, 0, side, side));
+        for (int x = 0; side > 0 && x + side <= all.width(); x += side) {
+            QPixmap pic = all.copy(x, 0, side, side);
+            // Magenta is the strip's transparent colour.
+            pic.setMask(pic.createMaskFromColor(QColor(255, 0, 255)));
+            il1.push_back(pic);
+        }
     }
     if (!il1.empty()) {
         auto* grid_host = new QWidget(bsknmgsmn1);

@@ -44,7 +44,7 @@ TfrmRoomHall::TfrmRoomHall(ILoop& loop, TkelChatCFG& cfg, TOwnUser& own, TSetSki
     // The hall's endpoint on any local port, its queue, and the session.
     udp_ = std::make_unique<TPackUdp>(loop);
     session_ = std::make_unique<THallSession>(
-        loop, *this, own_, HallSettingsFrom(cfg_),
+        loop, static_cast<IHallView&>(*this), own_, HallSettingsFrom(cfg_),
         [this](uint32_t ip, uint16_t port, const std::vector<uint8_t>& plain) {
             SendMessage(*udp_, *GlobalEncrypt, ip, port, plain.data(), int32_t(plain.size()));
         });

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "shell/HallSession.h"
+#include "shell/PsdMng.h"
+#include "shell/RoomPlaceholder.h"
 
 class QLabel;
 
@@ -17,8 +19,6 @@ namespace kel {
 class TPackUdp;
 class TSetSkin;
 class THtmlView;
-class TPasswordMng;
-class TfrmRoomPlaceholder;
 class TfrmSelfInfo;
 
 class TfrmRoomHall : public QMainWindow, private IHallView {

@@ -17,7 +17,10 @@
 #include "config/TextCipher.h"
 #include "platform/ManualLoop.h"
 #include "protocol/Encrypt.h"
+#include "config/SkinBundle.h"
 #include "shell/HtmlView.h"
+#include "shell/Login.h"
+#include "shell/SkinApply.h"
 #include "shell/LoginRules.h"
 #include "shell/OwnUser.h"
 #include "shell/PsdMng.h"
@@ -183,7 +186,7 @@ TEST_F(HallWindow, MemberLogsInIsRememberedAndEntersRooms) {
 
 TEST_F(HallWindow, RoomPasswordDialogIsReusedUntilThePasswordIsRight) {
     Client c(community(), "pwd");
-    HallRun h(loop, c, 10000, "admin10000"); // several rooms at once
+    HallRun h(loop, c, 10002, "pass10002");
     ASSERT_TRUE(h.LogIn());
     h.Click("kelroomid:2001,0");
     ASSERT_TRUE(h.Until([&] { return h.hall->PasswordDialog() && h.hall->PasswordDialog()->isVisible(); }))
@@ -328,4 +331,41 @@ TEST_F(HallWindow, ZZLinkLostAfter300SecondsWithoutAnswer) {
     EXPECT_TRUE(boxes.Saw("提示:您因为网络连接超时而退出房间"));
     EXPECT_TRUE(h.closed);
     community().Start();
+}
+
+TEST_F(HallWindow, BothSkinsReachTheWindows) {
+    // The installation's own skins, applied as the skin selector would.
+    Client c(community(), "skins");
+    TkelChatCFG installed(KEL_APP_DIR);
+    std::vector<QImage> buttons;
+    for (const char* name : {"kelroom", "night"}) {
+        const auto skin = LoadSkinFile(std::string(KEL_APP_DIR) + "/Skin/" + name + ".skn");
+        ASSERT_TRUE(skin) << name;
+        ASSERT_TRUE(ApplySkinToApplication(*skin, 0));
+        EXPECT_TRUE(qApp->styleSheet().contains(QString::fromStdString(SkinImageFolder(0))));
+
+        TOwnUser own;
+        TfrmLogin login(loop, installed, own);
+        login.show();
+        QCoreApplication::processEvents();
+        buttons.push_back(login.btnLogin->grab().toImage());
+        Shot(login, std::string("login-") + name);
+
+        TfrmRegister reg(loop, installed);
+        reg.show();
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(reg.il1.empty()); // the installation's head pictures
+        Shot(reg, std::string("register-") + name);
+
+        HallRun h(loop, c, 10001, "pass10001");
+        ASSERT_TRUE(h.LogIn());
+        h.Click("kelroomid:2001,0");
+        h.Until([&] { return h.hall->PasswordDialog() && h.hall->PasswordDialog()->isVisible(); });
+        Shot(*h.hall, std::string("hall-") + name);
+        if (h.hall->PasswordDialog()) Shot(*h.hall->PasswordDialog(), std::string("password-") + name);
+    }
+    qApp->setStyleSheet(QString());
+    ASSERT_EQ(buttons.size(), 2u);
+    const QPoint mid(buttons[0].width() / 2, buttons[0].height() / 2);
+    EXPECT_NE(buttons[0].pixel(mid), buttons[1].pixel(mid));
 }
