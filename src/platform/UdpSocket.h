@@ -1,0 +1,93 @@
+#pragma once
+// POSIX datagram sockets for the transport: an IPv4 UDP socket bound to a
+// local port, non-blocking, and a thread that waits in poll() on a socket and
+// on an eventfd that tells it to stop.
+//
+// Failures come back as error codes in the numbering the transport's
+// messages show: would-block is 10035 and "connection reset" (what a read
+// reports after an ICMP port-unreachable answered an earlier send) is 10054;
+// any other failure is the errno value.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+namespace kel {
+
+constexpr int kSockWouldBlock = 10035;
+constexpr int kSockConnReset = 10054;
+
+// The transport's code for an errno value.
+int SockErrorCode(int err_no);
+
+class UdpSocket {
+public:
+    UdpSocket() = default;
+    ~UdpSocket() { Close(); }
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    // Creates the socket and binds it to the wildcard address on `port`
+    // (0 lets the system choose). Returns 0 or an error code; on failure
+    // nothing stays open.
+    int Open(uint16_t port);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+    // The port actually bound (0 while closed).
+    uint16_t BoundPort() const { return bound_port_; }
+
+    // SO_SNDBUF / SO_RCVBUF. 0 or an error code.
+    int SetSendBufSize(int bytes);
+    int SetRecvBufSize(int bytes);
+
+    // One datagram to an IPv4 address in network byte order and a port in
+    // host order. 0 or an error code.
+    int SendTo(uint32_t ip_net, uint16_t port, const void* data, size_t len);
+
+    struct Received {
+        enum class Status { Data, WouldBlock, ConnReset, TooLong, Error };
+        Status status = Status::Error;
+        int32_t len = 0;    // bytes read (Data); the datagram's real length (TooLong)
+        uint32_t ip_net = 0; // sender, network byte order
+        uint16_t port = 0;   // sender, host order
+        int error = 0;       // the error code (WouldBlock, ConnReset, Error)
+    };
+    // Reads one datagram. A datagram longer than `size` is consumed and
+    // reported as TooLong, never handed back cut short.
+    Received RecvFrom(void* buf, size_t size);
+
+private:
+    int fd_ = -1;
+    uint16_t bound_port_ = 0;
+};
+
+// Calls `on_readable` on its own thread each time `fd` is readable, until
+// Stop(). Each wake-up calls the handler once; the socket's level-triggered
+// readiness brings the thread straight back while datagrams are queued. An
+// exception escaping the handler is dropped and the thread goes on.
+class SocketReadThread {
+public:
+    // Creates the stop eventfd; throws std::system_error if it cannot.
+    SocketReadThread();
+    ~SocketReadThread();
+    SocketReadThread(const SocketReadThread&) = delete;
+    SocketReadThread& operator=(const SocketReadThread&) = delete;
+
+    void Start(int fd, std::function<void()> on_readable);
+    // Signals the eventfd and waits until the thread has ended (after at
+    // most the handler in progress). Must not be called from the handler.
+    void Stop();
+    bool Running() const { return thread_.joinable(); }
+    bool Stopping() const { return stop_.load(std::memory_order_acquire); }
+
+private:
+    void Run(int fd);
+    int event_fd_ = -1;
+    std::atomic<bool> stop_{false};
+    std::function<void()> on_readable_;
+    std::thread thread_;
+};
+
+} // namespace kel
