@@ -105,7 +105,7 @@ SocketReadThread::~SocketReadThread() {
     if (event_fd_ >= 0) close(event_fd_);
 }
 
-void SocketReadThread::Start(int fd, std::function<void()> on_readable) {
+void SocketReadThread::Start(int fd, std::function<bool()> on_readable) {
     Stop();
     uint64_t drain;
     [[maybe_unused]] ssize_t n = read(event_fd_, &drain, sizeof drain);
@@ -134,11 +134,16 @@ void SocketReadThread::Run(int fd) {
         if (stop_.load(std::memory_order_acquire) || fds[1].revents) break;
         if (fds[0].revents & (POLLNVAL)) break;
         if (!(fds[0].revents & (POLLIN | POLLERR))) continue;
-        try {
-            if (on_readable_) on_readable_();
-        } catch (...) {
-            // A handler's failure must not end the thread; the next datagram
-            // is handled as usual.
+        for (int i = 0; i < kBatch && !stop_.load(std::memory_order_acquire); ++i) {
+            bool more = false;
+            try {
+                more = on_readable_ && on_readable_();
+            } catch (...) {
+                // A handler's failure must not end the thread; the next
+                // datagram is handled as usual.
+                more = true;
+            }
+            if (!more) break;
         }
     }
 }

@@ -63,9 +63,11 @@ private:
     uint16_t bound_port_ = 0;
 };
 
-// Calls `on_readable` on its own thread each time `fd` is readable, until
-// Stop(). Each wake-up calls the handler once; the socket's level-triggered
-// readiness brings the thread straight back while datagrams are queued. An
+// Calls `on_readable` on its own thread while `fd` is readable, until
+// Stop(). The handler reads one datagram and returns whether it consumed
+// one (so more may be waiting); the thread then calls it again, up to a
+// batch of kBatch, before it waits in poll() once more. Level-triggered
+// readiness brings it straight back while datagrams are queued. An
 // exception escaping the handler is dropped and the thread goes on.
 class SocketReadThread {
 public:
@@ -75,7 +77,9 @@ public:
     SocketReadThread(const SocketReadThread&) = delete;
     SocketReadThread& operator=(const SocketReadThread&) = delete;
 
-    void Start(int fd, std::function<void()> on_readable);
+    static constexpr int kBatch = 64;
+
+    void Start(int fd, std::function<bool()> on_readable);
     // Signals the eventfd and waits until the thread has ended (after at
     // most the handler in progress). Must not be called from the handler.
     void Stop();
@@ -86,7 +90,7 @@ private:
     void Run(int fd);
     int event_fd_ = -1;
     std::atomic<bool> stop_{false};
-    std::function<void()> on_readable_;
+    std::function<bool()> on_readable_;
     std::thread thread_;
 };
 

@@ -88,21 +88,27 @@ void TPackUdp::SendData(uint32_t ip_net, uint16_t port, const void* data, int32_
             c->ip = ip_net;
             c->port = port;
             c->tries = 1;
-            c->last_sent = GetTickCount();
             WireWriter w(kHeaderSize);
             w.I32(-1).I16(kTypeData).I32(id).U16(static_cast<uint16_t>(number)).U16(static_cast<uint16_t>(len));
             w.U16(static_cast<uint16_t>(offset)).U16(static_cast<uint16_t>(n));
             std::memcpy(c->wire, w.Data().data(), kHeaderSize);
             std::memcpy(c->wire + kHeaderSize, p + offset, static_cast<size_t>(n));
-            try {
-                endpoint_->Send(ip_net, port, c->wire, kHeaderSize + n);
-            } catch (...) {
-            }
-            // Recorded after sending: an acknowledgement that beats this is
-            // ignored, and the chunk is simply sent and acknowledged again.
+            // Recorded before it is sent, so that its acknowledgement always
+            // finds it; sent from a copy, because that acknowledgement may
+            // free the block while the send is still under way. (An
+            // acknowledgement that found nothing would leave the chunk to be
+            // resent needlessly, and a resend can reach the peer after it
+            // has forgotten the chunk.)
+            uint8_t wire[kHeaderSize + kMaxPayload];
+            std::memcpy(wire, c->wire, static_cast<size_t>(kHeaderSize + n));
             {
                 std::lock_guard g(out_lock_);
+                c->last_sent = GetTickCount();
                 pending_.Add(id, c);
+            }
+            try {
+                endpoint_->Send(ip_net, port, wire, kHeaderSize + n);
+            } catch (...) {
             }
             offset += n;
         }
@@ -141,9 +147,24 @@ void TPackUdp::HandleChunk(uint32_t ip, uint16_t port, const uint8_t* buf, int32
     // never copied.
     if (plen > total || offset > total - plen) return;
 
-    WireWriter ack(kAckSize);
-    ack.I32(-1).I16(kTypeAck).I32(id);
-    endpoint_->Send(ip, port, ack.Data().data(), kAckSize);
+    // Every valid chunk is acknowledged, a duplicate as well. A new one is
+    // acknowledged right after it has been handed on: an answer the owner
+    // sends from its handler then leaves before the acknowledgement rather
+    // than queueing behind it.
+    struct Ack {
+        TPackUdp& self;
+        uint32_t ip;
+        uint16_t port;
+        int32_t id;
+        ~Ack() {
+            try {
+                WireWriter w(kAckSize);
+                w.I32(-1).I16(kTypeAck).I32(id);
+                self.endpoint_->Send(ip, port, w.Data().data(), kAckSize);
+            } catch (...) {
+            }
+        }
+    } ack{*this, ip, port, id};
 
     if (!RememberChunk(ip, port, id)) return; // a duplicate
     const uint8_t* payload = buf + kHeaderSize;

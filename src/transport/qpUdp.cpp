@@ -28,6 +28,7 @@ void TqpUDPRecvThread::Resume() {
     terminated_ = false;
     thread_->Start(socket_.Handle(), [this] {
         if (OnRead) OnRead();
+        return socket_.TakeConsumed();
     });
 }
 
@@ -114,6 +115,7 @@ int32_t TqpUDPSocket::RecvFrom(void* buf, int32_t size, uint16_t port, uint32_t 
     peer_.Port = port;
     const UdpSocket::Received r = sock_.RecvFrom(buf, size > 0 ? static_cast<size_t>(size) : 0);
     using S = UdpSocket::Received::Status;
+    consumed_ = r.status != S::WouldBlock;
     switch (r.status) {
     case S::Data:
     case S::TooLong:

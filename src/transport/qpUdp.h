@@ -89,6 +89,15 @@ public:
     std::function<void(TqpUDPSocket& sender, TPeerAddr* peer)> OnDataArrival;
 
 private:
+    friend class TqpUDPRecvThread;
+    // Receive thread only: whether the last arrival handler took a datagram
+    // (or an error) off the socket, so that more may be waiting.
+    bool TakeConsumed() {
+        const bool c = consumed_;
+        consumed_ = false;
+        return c;
+    }
+    bool consumed_ = false;
     void Open();
     void Close();
     void DataArrival();

@@ -254,6 +254,16 @@ TEST_F(PackUdpLink, AResendThatGetsThroughStopsFurtherResends) {
     EXPECT_EQ(a->PendingCount(), 0);
 }
 
+TEST_F(PackUdpLink, AnAcknowledgementThatArrivesBeforeSendReturnsIsNotMissed) {
+    net.instant = true;
+    SendAtoB(Pattern(1601));
+    net.instant = false; // resends, if any, wait in flight
+    ASSERT_EQ(at_b.size(), 1u);
+    EXPECT_EQ(a->PendingCount(), 0);
+    loop.AdvanceBy(5000);
+    EXPECT_EQ(net.SentBy(ipA, 1000).size(), 3u); // no needless resend
+}
+
 TEST(PackUdpNumbering, ChunkIdsAndMessageNumbersWrap) {
     const std::pair<int32_t, int32_t> ids[] = {{0, 1}, {2147483645, 2147483646}, {2147483646, 0}};
     for (auto [last, next] : ids) EXPECT_EQ(TPackUdp::NextChunkId(last), next) << last;
