@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "BenchCodec.h"
-#include "foundation/WireReader.h"
+#include "protocol/Envelope.h"
 #include "transport/PackUdp.h"
 #include "transport/Udp.h"
 
@@ -64,11 +64,9 @@ private:
         in_addr a{};
         a.s_addr = ip;
         inet_ntop(AF_INET, &a, addr, sizeof addr);
-        if (plain && plain->size() >= 8) {
-            WireReader r(plain->data(), plain->size());
-            r.Skip(4);
+        if (plain && plain->size() >= kEnvelopeHead) {
             std::printf("%s %s:%u %d bytes, plaintext %zu bytes, code %d\n", what, addr, static_cast<unsigned>(port),
-                        len, plain->size(), r.I32());
+                        len, plain->size(), MessageCode(*plain));
         } else {
             std::printf("%s %s:%u %d bytes\n", what, addr, static_cast<unsigned>(port), len);
         }
