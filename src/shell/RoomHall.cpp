@@ -10,6 +10,9 @@
 #include <QTimer>
 
 #include "config/ChatCFG.h"
+#include "config/Emotion.h"
+#include "config/Gift.h"
+#include "config/TypeCFG.h"
 #include "config/SetSkin.h"
 #include "protocol/Encrypt.h"
 #include "protocol/MessageChannel.h"
@@ -39,7 +42,15 @@ TfrmRoomHall::TfrmRoomHall(ILoop& loop, TkelChatCFG& cfg, TOwnUser& own, TSetSki
     PnlLogin->setTextFormat(Qt::PlainText);
     PnlLogin->setAlignment(Qt::AlignCenter);
     PnlLogin->setFixedSize(320, 44);
+    PnlLogin->setFrameShape(QFrame::StyledPanel);
+    PnlLogin->setAutoFillBackground(true);
     BuildMenu();
+
+    // The level catalogue, shared with every room window.
+    if (!GlobalTypeCFG) {
+        GlobalTypeCFG = new TkelTypeCFG(cfg_.AppPath + "UserLevel.ini");
+        owns_catalogues_ = true;
+    }
 
     // The hall's endpoint on any local port, its queue, and the session.
     udp_ = std::make_unique<TPackUdp>(loop);
@@ -73,6 +84,14 @@ TfrmRoomHall::~TfrmRoomHall() {
     udp_->SetActive(false);
     for (auto& r : rooms_)
         if (r) delete r.data();
+    if (owns_catalogues_) {
+        delete GlobalGift;
+        GlobalGift = nullptr;
+        delete GlobalEmotion;
+        GlobalEmotion = nullptr;
+        delete GlobalTypeCFG;
+        GlobalTypeCFG = nullptr;
+    }
 }
 
 uint16_t TfrmRoomHall::BoundPort() const { return udp_->Active() ? udp_->BoundPort() : 0; }
@@ -105,6 +124,11 @@ void TfrmRoomHall::showEvent(QShowEvent* event) {
     // FormShow: the window's bounds, then probing starts.
     setGeometry(1, 1, 1024 - 1, 738 - 1);
     PlaceStatus();
+    // The gift and emotion catalogues, loaded once for all room windows.
+    if (owns_catalogues_) {
+        if (!GlobalGift) GlobalGift = new TGift(cfg_.AppPath + "Gift.dat");
+        if (!GlobalEmotion) GlobalEmotion = new TEmotion(cfg_.AppPath + "Picture/Face/");
+    }
     session_->Start();
 }
 

@@ -78,6 +78,7 @@ private:
     std::vector<QPointer<TfrmRoomPlaceholder>> rooms_;
     bool shown_once_ = false;
     bool destroyed_ = false;
+    bool owns_catalogues_ = false; // this hall made the shared catalogues
 };
 
 } // namespace kel

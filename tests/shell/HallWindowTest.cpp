@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QComboBox>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -29,6 +30,7 @@
 #include "shell/RoomHall.h"
 #include "shell/RoomPlaceholder.h"
 #include "shell/SelfInfo.h"
+#include "shell/ShowMessage2.h"
 #include "shell/Startup.h"
 #include "Screenshots.h"
 
@@ -315,8 +317,8 @@ TEST_F(HallWindow, RegistrationThenLoginWithTheNewNumber) {
     EXPECT_EQ(h.own.NickName, "新朋友");
 }
 
-// Last: it stops the community.
-TEST_F(HallWindow, ZZLinkLostAfter300SecondsWithoutAnswer) {
+// Stops the community and starts it again.
+TEST_F(HallWindow, LinkLostAfter300SecondsWithoutAnswer) {
     Client c(community(), "loss");
     HallRun h(loop, c, 10004, "pass10004");
     ASSERT_TRUE(h.LogIn());
@@ -368,4 +370,58 @@ TEST_F(HallWindow, BothSkinsReachTheWindows) {
     ASSERT_EQ(buttons.size(), 2u);
     const QPoint mid(buttons[0].width() / 2, buttons[0].height() / 2);
     EXPECT_NE(buttons[0].pixel(mid), buttons[1].pixel(mid));
+}
+
+TEST_F(HallWindow, RefusalsOfTheRoomServers) {
+    Client c(community(), "refusals");
+    HallRun h(loop, c, 10001, "pass10001"); // a registered user, no member class
+    Shot(*h.hall, "hall-probing");
+    EXPECT_TRUE(h.hall->PnlLogin->isVisible());
+    ASSERT_TRUE(h.LogIn());
+
+    // A closed room: the room query's own text.
+    h.Click("kelroomid:3003,0");
+    ASSERT_TRUE(h.Until([&] { return boxes.Saw("提示:房间服务器关闭！"); })) << community().Log();
+    EXPECT_FALSE(h.hall->PnlLogin->isVisible());
+
+    // A room above the user's class: the upgrade prompt opens the payment page.
+    h.Click("kelroomid:1002,0");
+    ASSERT_TRUE(h.Until([&] { return !h.hall->findChildren<TfrmShowMessage2*>().isEmpty(); })) << community().Log();
+    TfrmShowMessage2* prompt = h.hall->findChildren<TfrmShowMessage2*>().front();
+    EXPECT_EQ(prompt->lblMessage->text(), "您的等级不够进入该房间，请升级VIP");
+    Shot(*prompt, "upgrade");
+    QStringList opened;
+    prompt->OpenExternal = [&](const QUrl& u) { opened << u.toString(); };
+    prompt->btnUpgrade->click();
+    EXPECT_EQ(opened, QStringList{QString::fromStdString(c.cfg->PayPageUrl) + "?RooomID=1002"});
+    EXPECT_TRUE(h.hall->RoomWindows().empty());
+}
+
+TEST_F(HallWindow, RegistrationFromTheLoginWindowFillsInTheNewNumber) {
+    Client c(community(), "login-register");
+    TOwnUser own;
+    TfrmLogin login(loop, *c.cfg, own);
+    login.show();
+    int32_t assigned = 0;
+    login.OnRegisterShown = [&](QDialog& d) {
+        auto& reg = static_cast<TfrmRegister&>(d);
+        // Runs inside the registration window's modal loop.
+        QTimer::singleShot(0, &reg, [&] {
+            reg.edt_NickName->setText("路人甲");
+            reg.edt_Age->setText("30");
+            reg.edt_Pwd->setText("abc123");
+            reg.edt_Pwds->setText("abc123");
+            reg.btn_Register->click();
+            loop.AdvanceBy(2000);
+            Settle(loop, [&] { return reg.Session().Queue().Size() > 0; }, [&] { return !reg.isVisible(); });
+            assigned = reg.AssignedID();
+        });
+    };
+    emit login.llbRegister->linkActivated("#");
+    ASSERT_GT(assigned, 0) << community().Log();
+    EXPECT_EQ(login.edtUserID->currentText(), QString::number(assigned));
+    EXPECT_EQ(login.edtUserPwd->text(), "abc123");
+    login.btnLogin->click();
+    EXPECT_EQ(own.UserID, assigned);
+    EXPECT_EQ(own.PasswordDigest, PasswordDigest("abc123"));
 }
