@@ -73,7 +73,7 @@ void SeedDemoCommunity(Storage& db, const std::vector<GiftRow>& gifts, const std
         vip.Info.ViceOwners = {10006, 0, 0};
         db.SaveRoom(vip);
 
-        RoomRow music = DemoRoom(web, 2001, 2, "音乐之声", "进入需要房间密码 1234");
+        RoomRow music = DemoRoom(web, 2001, 2, "音乐之声", "进入需要房间密码");
         music.Info.NeedPassword = 1;
         music.Info.Password = "1234";
         db.SaveRoom(music);

@@ -20,21 +20,22 @@ const char kBalanceTooLow[] = "您的余额不足，不能进入该房间";
 const char kPopularOnly[] = "您的号码只能进人气房间！";
 
 struct Rank {
-    const char* level;   // level name and title shown in entry notices
+    const char* title;   // shown in entry notices
+    const char* level;   // key of the client's level catalogue (UserLevel.ini)
     uint8_t sort;        // lower is listed first
     int32_t colour;      // red in the low byte
 };
 
 Rank RankOf(int16_t type, int16_t manager_level) {
-    if (type == kStaff) return {"站长", 0, 0x0000ff};
-    if (manager_level == kRoomOwner) return {"室主", 1, 0x0000ff};
-    if (manager_level == kRoomManager) return {"管理员", 2, 0x0080ff};
-    if (manager_level == kTempManager) return {"临时管理", 3, 0x0080ff};
-    if (type == kMemberDiamond) return {"钻石会员", 4, 0x800080};
-    if (type == kMemberGold) return {"金卡会员", 5, 0x008080};
-    if (type == kMemberVip) return {"VIP会员", 6, 0x808000};
-    if (type == kRegistered) return {"注册用户", 8, 0};
-    return {"游客", 9, 0x808080};
+    if (type == kStaff) return {"站长", "站长", 0, 0x0000ff};
+    if (manager_level == kRoomOwner) return {"室主", "管理员", 1, 0x0000ff};
+    if (manager_level == kRoomManager) return {"管理员", "管理员", 2, 0x0080ff};
+    if (manager_level == kTempManager) return {"临时管理", "巡管", 3, 0x0080ff};
+    if (type == kMemberDiamond) return {"钻石会员", "钻石会员", 4, 0x800080};
+    if (type == kMemberGold) return {"金卡会员", "金卡会员", 5, 0x008080};
+    if (type == kMemberVip) return {"会员", "会员", 6, 0x808000};
+    if (type == kRegistered) return {"注册用户", "注册用户", 8, 0};
+    return {"游客", "游客", 9, 0x808080};
 }
 
 } // namespace
@@ -127,7 +128,7 @@ void RoomService::Entry(const Inbound& in) {
     u.HeadIndex = user ? user->HeadIndex : 0;
     u.UserType = type;
     u.ManagerLevel = level;
-    u.TitleText = rank.level;
+    u.TitleText = rank.title;
     u.LevelName = rank.level;
     u.NickColor = rank.colour;
     u.SortRank = rank.sort;
@@ -214,6 +215,7 @@ void RoomService::Enter(const Inbound& in) {
     member->Port = in.Port;
     member->LastSeen = loop_.Now();
     member->Echo = community_.NewConnection();
+    Publish(req->RoomID);
 
     EnterRoomAnswer answer;
     answer.Echo = member->Echo;
@@ -238,7 +240,6 @@ void RoomService::Enter(const Inbound& in) {
         log_.Line("room: user " + std::to_string(req->UserID) + " entered room " + std::to_string(req->RoomID) +
                   " from " + Endpoint(in.Ip, in.Port));
     }
-    Publish(req->RoomID);
 }
 
 void RoomService::KeepAlive(const Inbound& in) {
@@ -270,6 +271,7 @@ void RoomService::RemoveMember(int32_t room_id, int32_t user_id, const char* why
     if (mit == room.Members.end()) return;
     Member m = mit->second;
     room.Members.erase(mit);
+    Publish(room_id);
     if (m.PlainNotices) {
         UserLeftPlain n;
         n.UserID = user_id;
@@ -283,7 +285,6 @@ void RoomService::RemoveMember(int32_t room_id, int32_t user_id, const char* why
     }
     if (Community::IsGuestNumber(user_id) && !room.Waiting.count(user_id)) community_.ReleaseGuestNumber(user_id);
     log_.Line("room: user " + std::to_string(user_id) + " " + why + " room " + std::to_string(room_id));
-    Publish(room_id);
 }
 
 void RoomService::Expire() {

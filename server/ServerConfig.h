@@ -13,7 +13,7 @@ struct ServerConfig {
     std::string PublicAddress;
     uint16_t PortHall = 23456;
     uint16_t PortRoom[3] = {20011, 20022, 20033};
-    uint16_t PortHttp = 8088;  // 0 = no web server
+    uint16_t PortHttp = 8080;  // 0 = no web server
     std::string Database = "kelserver.db";
     // A session that sent nothing for this long is removed as if it had
     // left. The client gives up after 300000 ms without an answer.
