@@ -112,14 +112,18 @@ void HallService::Login(const Inbound& in) {
             Remove(old->second, "replaced by a new login");
         }
     } else {
-        // Guests never send keep-alives; the oldest guest gives way.
+        // Guests never send keep-alives: a guest logging in again from the
+        // same endpoint replaces its session, and the oldest guest gives way
+        // when there are too many.
         size_t guests = 0;
-        uint64_t oldest = 0;
+        uint64_t oldest = 0, same = 0;
         for (const auto& [sid, s] : sessions_) {
             if (s.UserID != 0) continue;
             if (!guests++) oldest = sid;
+            if (s.Ip == in.Ip && s.Port == in.Port) same = sid;
         }
-        if (guests >= kMaxGuestSessions) Remove(oldest, "dropped for a newer guest");
+        if (same) Remove(same, "replaced by a new guest login");
+        else if (guests >= kMaxGuestSessions) Remove(oldest, "dropped for a newer guest");
     }
 
     Session s;

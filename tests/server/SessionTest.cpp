@@ -125,3 +125,29 @@ TEST_F(SessionTest, UnusedRoomTicketRunsOut) {
 
 } // namespace
 } // namespace kel::server::test
+
+namespace kel::server::test {
+namespace {
+
+TEST(DropLogTest, LogsOncePerSourceAndMinute) {
+    ServerLog log;
+    log.SetQuiet(true);
+    DropLog drops(log);
+    const uint32_t a = 0x0100007f, b = 0x0200007f;
+    Tick t = 5000;
+    drops.Dropped(a, 1000, t, "x");
+    drops.Dropped(a, 1000, t + 100, "x");
+    drops.Dropped(a, 1001, t + 200, "x");   // another port is another source
+    drops.Dropped(b, 1000, t + 300, "x");
+    drops.Dropped(a, 1000, t + 59999, "x");
+    EXPECT_EQ(log.Recent().size(), 3u);
+    drops.Dropped(a, 1000, t + 60000, "x");
+    drops.Dropped(a, 1000, 0xFFFFFFF0u, "x");  // far later, across the tick's wrap below
+    drops.Dropped(a, 1000, 0xFFFFFFF0u + 30000, "x");
+    EXPECT_EQ(log.Recent().size(), 5u);
+    EXPECT_EQ(drops.Count(), 8u);
+    EXPECT_NE(log.Recent()[0].find("dropped from 127.0.0.1:1000: x"), std::string::npos);
+}
+
+} // namespace
+} // namespace kel::server::test
