@@ -8,9 +8,7 @@ ConnectionPair Community::NewConnection() {
     std::uniform_int_distribution<int32_t> a(1, INT32_MAX);
     std::uniform_int_distribution<int32_t> b(1, INT16_MAX);
     ConnectionPair p;
-    do {
-        p.A = a(rng_);
-    } while (hall_.count(p.A));
+    p.A = a(rng_);
     p.B = static_cast<int16_t>(b(rng_));
     return p;
 }
@@ -18,15 +16,6 @@ ConnectionPair Community::NewConnection() {
 int32_t Community::RandomTicket() {
     std::uniform_int_distribution<int32_t> d(1, INT32_MAX);
     return d(rng_);
-}
-
-void Community::HallLogin(int32_t conn_a, int32_t user_id) { hall_[conn_a] = user_id; }
-
-void Community::HallLogout(int32_t conn_a) { hall_.erase(conn_a); }
-
-bool Community::IsLoggedIn(int32_t user_id, int32_t conn_a) const {
-    auto it = hall_.find(conn_a);
-    return it != hall_.end() && it->second == user_id;
 }
 
 int32_t Community::TakeGuestNumber() {

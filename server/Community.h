@@ -1,7 +1,7 @@
 #pragma once
-// What the hall and the room servers share on the loop thread: who is
-// logged in to the hall, guest numbers, and the room head-counts that the
-// web pages read from their own threads.
+// What the hall and the room servers share on the loop thread: random
+// values, guest numbers, and the room head-counts that the web pages read
+// from their own threads.
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -17,15 +17,10 @@ class Community {
 public:
     Community();
 
-    // A fresh connection pair, unique among the live hall sessions.
+    // A fresh connection pair (A is never 0).
     ConnectionPair NewConnection();
+    // A ticket or media ticket, never 0.
     int32_t RandomTicket();
-
-    // Hall sessions by connection value A, registered by the hall.
-    void HallLogin(int32_t conn_a, int32_t user_id);
-    void HallLogout(int32_t conn_a);
-    // Whether `user_id` (0 for a guest) is logged in with that pair value.
-    bool IsLoggedIn(int32_t user_id, int32_t conn_a) const;
 
     // Guest numbers for room stays, out of a range no account uses.
     int32_t TakeGuestNumber();
@@ -42,7 +37,6 @@ public:
 
 private:
     std::mt19937 rng_;
-    std::map<int32_t, int32_t> hall_;  // conn A -> user number
     std::set<int32_t> guests_;
     int32_t next_guest_ = kGuestFirst;
     mutable std::mutex counts_lock_;

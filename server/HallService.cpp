@@ -40,6 +40,15 @@ void HallService::Drop(const Inbound& in, const std::string& why) {
     drops_.Dropped(in.Ip, in.Port, loop_.Now(), why);
 }
 
+ConnectionPair HallService::NewConnection() {
+    // Value A names the session, so it is unique among the live ones.
+    ConnectionPair p;
+    do {
+        p = community_.NewConnection();
+    } while (by_conn_.count(p.A));
+    return p;
+}
+
 HallService::Session* HallService::FindSession(int32_t user_id, int32_t conn_a) {
     auto it = by_conn_.find(conn_a);
     if (it == by_conn_.end()) return nullptr;
@@ -52,12 +61,8 @@ void HallService::Remove(uint64_t sid, const char* why) {
     if (it == sessions_.end()) return;
     Session& s = it->second;
     log_.Line("hall: user " + std::to_string(s.UserID) + " at " + Endpoint(s.Ip, s.Port) + " " + why);
-    community_.HallLogout(s.Conn.A);
     by_conn_.erase(s.Conn.A);
-    if (s.PreviousA) {
-        community_.HallLogout(s.PreviousA);
-        by_conn_.erase(s.PreviousA);
-    }
+    if (s.PreviousA) by_conn_.erase(s.PreviousA);
     if (s.UserID != 0) {
         auto u = by_user_.find(s.UserID);
         if (u != by_user_.end() && u->second == sid) by_user_.erase(u);
@@ -128,7 +133,7 @@ void HallService::Login(const Inbound& in) {
 
     Session s;
     s.UserID = req->UserID;
-    s.Conn = community_.NewConnection();
+    s.Conn = NewConnection();
     s.LoginKey = req->LoginKey;
     s.Ip = in.Ip;
     s.Port = in.Port;
@@ -138,7 +143,6 @@ void HallService::Login(const Inbound& in) {
     sessions_[sid] = s;
     by_conn_[s.Conn.A] = sid;
     if (user) by_user_[user->Id] = sid;
-    community_.HallLogin(s.Conn.A, s.UserID);
 
     a.Connection = s.Conn;
     a.MediaTicket = community_.RandomTicket();
@@ -167,14 +171,10 @@ void HallService::KeepAlive(const Inbound& in) {
     if (!s) return Drop(in, "keep-alive of no session");
     const uint64_t sid = s->Seq;
     // A fresh pair each time; the one before stays valid until the next.
-    if (s->PreviousA) {
-        community_.HallLogout(s->PreviousA);
-        by_conn_.erase(s->PreviousA);
-    }
+    if (s->PreviousA) by_conn_.erase(s->PreviousA);
     s->PreviousA = s->Conn.A;
-    s->Conn = community_.NewConnection();
+    s->Conn = NewConnection();
     by_conn_[s->Conn.A] = sid;
-    community_.HallLogin(s->Conn.A, s->UserID);
     s->LastSeen = loop_.Now();
     s->Ip = in.Ip;
     s->Port = in.Port;

@@ -53,6 +53,7 @@ private:
     // The session a request names by user number and connection value A.
     Session* FindSession(int32_t user_id, int32_t conn_a);
     void Remove(uint64_t sid, const char* why);
+    ConnectionPair NewConnection();
     void Expire();
     void Drop(const Inbound& in, const std::string& why);
     bool RegistrationAllowed(uint32_t ip);
