@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include "protocol/Envelope.h"
+#include "protocol/MessageChannel.h"
 
 namespace kel::server {
 
@@ -33,8 +34,7 @@ void MessagePort::Close() {
 }
 
 void MessagePort::Send(uint32_t ip_net, uint16_t port, const std::vector<uint8_t>& plain) {
-    std::vector<uint8_t> sealed = SealMessage(cipher_, plain.data(), plain.size());
-    udp_.SendReliable(ip_net, port, sealed.data(), static_cast<int32_t>(sealed.size()));
+    SendMessage(udp_, cipher_, ip_net, port, plain.data(), static_cast<int32_t>(plain.size()));
 }
 
 // Receive thread: nothing here touches the services.

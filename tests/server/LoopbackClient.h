@@ -17,6 +17,7 @@
 #include "protocol/Encrypt.h"
 #include "protocol/Envelope.h"
 #include "protocol/LayoutSupport.h"
+#include "protocol/MessageChannel.h"
 #include "transport/PackUdp.h"
 
 namespace kel::server::test {
@@ -71,8 +72,7 @@ public:
     uint16_t Port() const { return udp_.BoundPort(); }
 
     void SendRaw(uint16_t port, const std::vector<uint8_t>& plain) {
-        auto sealed = SealMessage(cipher_, plain.data(), plain.size());
-        udp_.SendReliable(kLoopback, port, sealed.data(), static_cast<int32_t>(sealed.size()));
+        SendMessage(udp_, cipher_, kLoopback, port, plain.data(), static_cast<int32_t>(plain.size()));
     }
     template <class T>
     void Send(uint16_t port, const T& msg) {
