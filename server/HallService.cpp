@@ -76,6 +76,11 @@ void HallService::Expire() {
     for (const auto& [sid, s] : sessions_)
         if (s.UserID != 0 && TickElapsed(now, s.LastSeen) > cfg_.SessionTimeoutMs) gone.push_back(sid);
     for (uint64_t sid : gone) Remove(sid, "timed out");
+    for (auto it = registrations_.begin(); it != registrations_.end();) {
+        bool recent = false;
+        for (Tick t : it->second) recent = recent || TickElapsed(now, t) < 3600000;
+        it = recent ? std::next(it) : registrations_.erase(it);
+    }
 }
 
 void HallService::Probe(const Inbound& in) {

@@ -109,6 +109,9 @@ void RoomService::Entry(const Inbound& in) {
     if (!staff && info.MaxUsers > 0 && MemberCount(info.RoomID) >= info.MaxUsers) return refuse(kRoomFull);
 
     Room& r = rooms_[info.RoomID];
+    // Granted entries wait for their enter request; a flood of entry
+    // requests cannot make them pile up without bound.
+    if (r.Waiting.size() >= kMaxWaiting && !r.Waiting.count(account)) return refuse(kRoomFull);
     int32_t number = account;
     if (!user) {
         number = community_.TakeGuestNumber();

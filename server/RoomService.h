@@ -32,6 +32,8 @@ public:
     // User records per list message, so that a full room goes out in
     // several modest messages.
     static constexpr size_t kUsersPerList = 40;
+    // Granted entries not yet used, per room.
+    static constexpr size_t kMaxWaiting = 1000;
 
 private:
     struct Member {

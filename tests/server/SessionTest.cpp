@@ -123,6 +123,26 @@ TEST_F(SessionTest, UnusedRoomTicketRunsOut) {
     EXPECT_EQ(drops.Count(), 1u);
 }
 
+TEST_F(SessionTest, FloodOfEntryRequestsIsBounded) {
+    RoomEntryRequest e;
+    e.RoomID = 1001;  // guests may enter: each grant takes a guest number
+    for (size_t i = 0; i < RoomService::kMaxWaiting; ++i) ToRoom(1, 7001, e);
+    auto granted = out.Take();
+    ASSERT_EQ(granted.size(), RoomService::kMaxWaiting);
+    EXPECT_EQ(Decode<RoomEntryAnswer>(granted.back().Plain)->ErrorText, "");
+    ToRoom(1, 7001, e);
+    auto refused = Only<RoomEntryAnswer>(out.Take(), 7001);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->ErrorText, "房间人数已满");
+    EXPECT_EQ(refused->RoomTicket, 0);
+
+    loop.AdvanceBy(cfg.SessionTimeoutMs + cfg.SessionCheckMs);
+    ToRoom(1, 7001, e);
+    auto again = Only<RoomEntryAnswer>(out.Take(), 7001);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->ErrorText, "") << "the unused grants ran out";
+}
+
 } // namespace
 } // namespace kel::server::test
 
