@@ -2,6 +2,7 @@
 
 #include "foundation/WireReader.h"
 #include "protocol/Commands.h"
+#include "protocol/LayoutSupport.h"
 
 namespace kel {
 
@@ -30,10 +31,6 @@ std::optional<std::vector<uint8_t>> OpenMessage(TEncrypt& cipher, const uint8_t*
     }
 }
 
-int32_t MessageCode(const std::vector<uint8_t>& plain) {
-    WireReader r(plain.data(), plain.size());
-    r.Skip(4);
-    return r.I32();
-}
+int32_t MessageCode(const std::vector<uint8_t>& plain) { return MessageCode(plain.data(), plain.size()); }
 
 } // namespace kel

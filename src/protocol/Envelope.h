@@ -29,7 +29,8 @@ std::vector<uint8_t> SealMessage(TEncrypt& cipher, const uint8_t* plain, size_t 
 // Never throws.
 std::optional<std::vector<uint8_t>> OpenMessage(TEncrypt& cipher, const uint8_t* data, size_t len);
 
-// The command code of an opened plaintext (its second int32).
+// The command code of a plaintext (its second int32), -1 when it is shorter
+// than the signature and the code (see LayoutSupport.h).
 int32_t MessageCode(const std::vector<uint8_t>& plain);
 
 } // namespace kel
