@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "foundation/WireWriter.h"
@@ -80,4 +81,37 @@ TEST(Envelope, UndecipherableInputIsDroppedWithoutThrowing) {
     };
     for (const Bytes& c : cases)
         EXPECT_FALSE(OpenMessage(cipher, c.data(), c.size()).has_value()) << c.size();
+}
+
+TEST(Envelope, RandomInputNeverEscapesItsBuffersAndOnlyCheckedMessagesOpen) {
+    TEncrypt cipher;
+    std::mt19937 gen(824156);
+    size_t opened = 0;
+    for (int i = 0; i < 20000; ++i) {
+        // Mostly whole blocks plus a length field, with a trailing length
+        // that is often near the real size, sometimes anything at all.
+        const size_t blocks = gen() % 6;
+        Bytes data(i % 5 == 0 ? gen() % 40 : blocks * 8 + 4);
+        for (uint8_t& b : data)
+            b = static_cast<uint8_t>(gen());
+        if (data.size() >= 4 && i % 5 != 0) {
+            const int32_t n = static_cast<int32_t>(blocks * 8) - static_cast<int32_t>(gen() % 10);
+            for (int k = 0; k < 4; ++k)
+                data[data.size() - 4 + static_cast<size_t>(k)] = static_cast<uint8_t>(static_cast<uint32_t>(n) >> (8 * k));
+        }
+        // Every tenth message is a real one, so the accepting path runs too.
+        if (i % 10 == 1) {
+            Bytes plain = Plain(cmd::kMessageSignature, static_cast<int32_t>(gen() % 100000), gen() % 30);
+            data = Sealed(cipher, plain);
+        }
+        const auto got = OpenMessage(cipher, data.data(), data.size());
+        if (!got)
+            continue;
+        ++opened;
+        ASSERT_GE(got->size(), 8u);
+        ASSERT_LE(got->size() + 4, data.size());
+        EXPECT_EQ((*got)[0] | (*got)[1] << 8 | (*got)[2] << 16 | (*got)[3] << 24, cmd::kMessageSignature);
+        EXPECT_TRUE(MessageCode(*got) >= 0 && MessageCode(*got) < kCommandCodeLimit);
+    }
+    EXPECT_GE(opened, 2000u);
 }
