@@ -3,7 +3,9 @@
 // layer without sockets. Nothing moves on its own: every datagram waits in
 // flight until the test delivers it, in order, reversed, or not at all, so a
 // test decides exactly what is lost, duplicated and reordered.
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <deque>
 #include <functional>
 #include <map>
@@ -24,6 +26,7 @@ struct Datagram {
     uint16_t to_port = 0;
     std::vector<uint8_t> bytes;
     Tick sent_at = 0;
+    int copies = 0; // how many went in flight (set when sent)
 };
 
 // The header fields of a datagram of the reliable layer.
@@ -97,8 +100,9 @@ public:
     std::unique_ptr<Endpoint> MakeEndpoint(uint32_t ip) { return std::make_unique<Endpoint>(*this, ip); }
 
     void Post(Datagram d) {
+        d.copies = copies(d);
         log.push_back(d);
-        for (int i = copies(d); i > 0; --i) {
+        for (int i = d.copies; i > 0; --i) {
             if (instant)
                 Inject(d);
             else
@@ -131,6 +135,15 @@ public:
         std::deque<Datagram> batch;
         batch.swap(in_flight);
         for (auto it = batch.rbegin(); it != batch.rend(); ++it) Inject(*it);
+    }
+
+    // Delivers what is in flight now in a random order; what they send waits.
+    template <typename Rng>
+    void DeliverShuffled(Rng& rng) {
+        std::vector<Datagram> batch(std::make_move_iterator(in_flight.begin()), std::make_move_iterator(in_flight.end()));
+        in_flight.clear();
+        std::shuffle(batch.begin(), batch.end(), rng);
+        for (const auto& d : batch) Inject(d);
     }
 
     // The datagrams in the log sent from `ip`, optionally only of one type.
