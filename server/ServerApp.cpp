@@ -1,6 +1,7 @@
 #include "ServerApp.h"
 
 #include "DemoCommunity.h"
+#include "PortCheck.h"
 
 namespace kel::server {
 
@@ -10,6 +11,20 @@ ServerApp::ServerApp(ServerConfig cfg, ILoop& loop, ServerLog& log)
 ServerApp::~ServerApp() { Stop(); }
 
 bool ServerApp::Start(std::string* error, bool any_free_ports) {
+    if (!any_free_ports) {
+        // The endpoints listen on every address, the web server on ours.
+        std::string busy;
+        if (!PortFree(PortKind::Udp, "", cfg_.PortHall)) busy += " " + std::to_string(cfg_.PortHall);
+        for (uint16_t p : cfg_.PortRoom)
+            if (p && !PortFree(PortKind::Udp, "", p)) busy += " " + std::to_string(p);
+        if (cfg_.PortHttp && !PortFree(PortKind::Tcp, cfg_.ListenAddress, cfg_.PortHttp))
+            busy += " " + std::to_string(cfg_.PortHttp) + "/tcp";
+        if (!busy.empty()) {
+            if (error) *error = "ports in use (is another server running?):" + busy;
+            return false;
+        }
+    }
+
     std::string why;
     db_ = Storage::Open(cfg_.Database, &why);
     if (!db_) {
@@ -41,7 +56,8 @@ bool ServerApp::Start(std::string* error, bool any_free_ports) {
 
     // The links stored with the demo rooms point at the web server, so the
     // seeding waits until its port is known.
-    if (db_->Created()) {
+    // Also a database whose first start stopped before the seeding.
+    if (db_->Created() || (db_->UserCount() == 0 && db_->Rooms().empty())) {
         std::string gift_error;
         auto gifts = cfg_.GiftCatalogue.empty() ? std::vector<GiftRow>{}
                                                 : GiftsFromCatalogue(cfg_.GiftCatalogue, &gift_error);

@@ -398,5 +398,23 @@ TEST_F(EndToEnd, BadInputIsDroppedAndTheServerCarriesOn) {
     EXPECT_TRUE(c.Pending().empty()) << "nothing answers bad input";
 }
 
+TEST_F(EndToEnd, SecondServerOnTheSamePortsRefusesToStart) {
+    ServerConfig same = app->Config();
+    same.Database = dir.File("second.db");
+    PollLoop other_loop;
+    ServerApp second(same, other_loop, log);
+    std::string error;
+    EXPECT_FALSE(second.Start(&error));
+    EXPECT_NE(error.find("ports in use"), std::string::npos) << error;
+    EXPECT_NE(error.find(std::to_string(Hall())), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(same.Database)) << "nothing is created before the ports are known free";
+
+    // The first server is unaffected.
+    LoopbackClient c;
+    HallProbeRequest probe;
+    c.Send(Hall(), probe);
+    EXPECT_TRUE(c.WaitFor(10009));
+}
+
 } // namespace
 } // namespace kel::server::test
