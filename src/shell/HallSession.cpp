@@ -7,6 +7,7 @@
 #include "config/ChatCFG.h"
 #include "config/RightQuery.h"
 #include "foundation/kelUtils.h"
+#include "platform/IniFile.h"
 #include "protocol/LayoutSupport.h"
 #include "shell/LoginRules.h"
 #include "shell/RoomLink.h"
@@ -32,6 +33,10 @@ THallSettings HallSettingsFrom(TkelChatCFG& cfg) {
     s.hall_url_id = cfg.HallURLID;
     s.cfg = &cfg;
     return s;
+}
+
+int32_t VideoDeviceIndex(const std::string& app_folder) {
+    return TIniFile(app_folder + "AVSet.ini").ReadInteger("AVSet", "VideoDrvIndex", 0);
 }
 
 THallSession::THallSession(ILoop& loop, IHallView& view, TOwnUser& own, THallSettings settings, TSend send)

@@ -58,6 +58,11 @@ struct THallSettings {
 // The hall's settings as the configuration holds them.
 THallSettings HallSettingsFrom(TkelChatCFG& cfg);
 
+// The camera the setup wizard chose: AVSet.ini in the application folder,
+// section AVSet, key VideoDrvIndex (0 by default), read afresh each time
+// because the wizard may have changed it meanwhile.
+int32_t VideoDeviceIndex(const std::string& app_folder);
+
 class THallSession {
 public:
     // (address in network order, port, plaintext): the window's send operation.

@@ -168,6 +168,8 @@ TfrmSelfInfo* TfrmRoomHall::OpenSelfInfo() {
     return dlg;
 }
 
+int32_t TfrmRoomHall::VideoDeviceIndex() const { return kel::VideoDeviceIndex(cfg_.AppPath); }
+
 std::vector<TfrmRoomPlaceholder*> TfrmRoomHall::RoomWindows() const {
     std::vector<TfrmRoomPlaceholder*> out;
     for (const auto& r : rooms_)

@@ -34,6 +34,8 @@ public:
     TfrmSelfInfo* OpenSelfInfo();
     TPasswordMng* PasswordDialog() const { return psd_; }
     std::vector<TfrmRoomPlaceholder*> RoomWindows() const;
+    // The camera chosen in the setup wizard, for a room window's sender.
+    int32_t VideoDeviceIndex() const;
 
     THtmlView* wbHall;
     QLabel* PnlLogin;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -492,5 +493,19 @@ TEST(HallSession, SuccessfulLoginIsRecordedInTheConfiguration) {
         again.LoadUserPassword(12);
         EXPECT_EQ(again.SavedPwd, c.saved);
     }
+    fs::remove_all(dir);
+}
+
+TEST(HallSession, VideoDeviceIndexIsReadAfreshEachTime) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("kel-avset-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string app = dir.string() + "/";
+    EXPECT_EQ(VideoDeviceIndex(app), 0); // no file
+    std::ofstream(dir / "AVSet.ini") << "[AVSet]\nVideoDrvIndex=2\n";
+    EXPECT_EQ(VideoDeviceIndex(app), 2);
+    std::ofstream(dir / "AVSet.ini") << "[avset]\nvideodrvindex=1\n";
+    EXPECT_EQ(VideoDeviceIndex(app), 1);
     fs::remove_all(dir);
 }
