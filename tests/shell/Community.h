@@ -20,17 +20,25 @@
 class Community {
 public:
     Community() {
-        // Ports of our own, away from a server a developer may be running.
-        base_ = uint16_t(41000 + (getpid() % 400) * 10);
         dir_ = std::filesystem::temp_directory_path() / ("kel-community-" + std::to_string(getpid()));
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
+        // Ports of our own, below the ephemeral range and away from the
+        // demo's defaults; another block when these are taken.
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            base_ = uint16_t(24100 + ((getpid() + attempt * 97) % 780) * 10);
+            WriteConfig();
+            Start();
+            if (pid_ > 0 && WebUp()) return;
+            Stop();
+        }
+    }
+    void WriteConfig() {
         std::ofstream(dir_ / "kelserver.ini") << "[Server]\nListenAddress=127.0.0.1\n"
                                               << "PortHall=" << HallPort() << "\nPortRoom1=" << RoomPort(1)
                                               << "\nPortRoom2=" << RoomPort(2) << "\nPortRoom3=" << RoomPort(3)
                                               << "\nPortHttp=" << HttpPort() << "\nDatabase=" << (dir_ / "kel.db").string()
                                               << "\nGiftCatalogue=" << KEL_DATA_DIR "/Gift.csv\n";
-        Start();
     }
     ~Community() {
         Stop();
@@ -45,10 +53,17 @@ public:
             execl(KEL_APP_DIR "/kelserver", "kelserver", "--config", cfg.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        // Ready once the web port takes connections.
+        // Ready once the web port takes connections; a server that could
+        // not bind its ports has ended by then.
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 10000 && !WebUp()) QThread::msleep(20);
+        while (t.elapsed() < 10000 && !WebUp()) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
+                return;
+            }
+            QThread::msleep(20);
+        }
     }
     void Stop() {
         if (pid_ <= 0) return;
