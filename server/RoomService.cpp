@@ -54,7 +54,9 @@ void RoomService::OnMessage(const Inbound& in) {
     case EnterRoomRequest::kCode: return Enter(in);
     case RoomKeepAlive::kCode: return KeepAlive(in);
     case LeaveRoomRequest::kCode: return Leave(in);
-    default: return Drop(in, "code not served on the room port");
+    default:
+        if (chat_.OnMessage(in)) return;
+        return Drop(in, "code not served on the room port");
     }
 }
 

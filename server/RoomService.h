@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ChatService.h"
 #include "Community.h"
 #include "MessageSink.h"
 #include "ServerConfig.h"
@@ -27,6 +28,8 @@ public:
     void OnMessage(const Inbound& in);
 
     int Group() const { return group_; }
+    // The chat of this server group (announcements go through it).
+    ChatService& Chat() { return chat_; }
     int32_t MemberCount(int32_t room_id) const;
 
     // User records per list message, so that a full room goes out in
@@ -80,6 +83,8 @@ private:
     DropLog& drops_;
     TTimer expiry_;
     std::map<int32_t, Room> rooms_;
+    friend class ChatService;
+    ChatService chat_{*this};
     uint64_t next_seq_ = 1;
 };
 

@@ -71,6 +71,20 @@ void TChatArea::RemoveTarget(int32_t user_id) {
     }
 }
 
+std::string TChatArea::UserInfoName(int32_t user_id) const {
+    if (user_id == 0) return "大家";
+    if (auto n = room_.NickNameOf(user_id)) return *n;
+    for (const auto& t : targets_)
+        if (t.UserID == user_id) return t.NickName;
+    return {};
+}
+
+bool TChatArea::UserLinkClicked(int32_t user_id) {
+    if (user_id == -1 || user_id == self_.UserID) return false;
+    SelectTarget(user_id, UserInfoName(user_id));
+    return user_id != 0;
+}
+
 // ---- Sending
 
 bool TChatArea::Send(const std::string& chat, const ChatFont& font) {

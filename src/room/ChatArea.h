@@ -29,6 +29,8 @@ public:
     // The level name of a user in the directory, or nothing.
     virtual std::optional<std::string> LevelNameOf(int32_t user_id) const = 0;
     virtual bool IsChatBlocked(int32_t user_id) const = 0;
+    // The nickname of a user in the directory, or nothing.
+    virtual std::optional<std::string> NickNameOf(int32_t user_id) const { return std::nullopt; }
     virtual bool HasFocus() const = 0;
     virtual void FlashWindow() = 0;
     virtual void ShowMessageBox(const std::string& text) = 0;
@@ -80,6 +82,11 @@ public:
     void SelectTargetIndex(size_t index);
     void SelectTarget(int32_t user_id, const std::string& nick);
     void RemoveTarget(int32_t user_id);
+    // The nickname the directory gives ("大家" for 0), else the target box's.
+    std::string UserInfoName(int32_t user_id) const;
+    // A user link of a screen was clicked: the user becomes the target
+    // (nothing for oneself or -1); true when the user menu should open.
+    bool UserLinkClicked(int32_t user_id);
     int32_t TargetID() const { return targets_[target_index_].UserID; }
     const std::string& TargetNick() const { return targets_[target_index_].NickName; }
     // The whisper box: unticked and disabled while the target is everybody.

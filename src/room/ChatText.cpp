@@ -96,8 +96,9 @@ std::string EditorToChatText(const std::vector<EditorPiece>& content) {
                            static_cast<unsigned char>(p.value[i + 1]) == 0xA0) {
                     s += ' ';  // no-break space
                     ++i;
-                } else if (static_cast<unsigned char>(c) == 0xE2 && p.value.compare(i, 3, "\u2029") == 0) {
-                    s += kBreak;  // paragraph separator of the editor's plain text
+                } else if (static_cast<unsigned char>(c) == 0xE2 &&
+                           (p.value.compare(i, 3, "\u2029") == 0 || p.value.compare(i, 3, "\u2028") == 0)) {
+                    s += kBreak;  // paragraph or line separator of the editor
                     i += 2;
                 } else {
                     s += c;

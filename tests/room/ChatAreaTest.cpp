@@ -147,6 +147,27 @@ TEST_F(ChatAreaTest, TargetsAndWhisperBox) {
     EXPECT_EQ(area.Targets().size(), 2u);
 }
 
+TEST_F(ChatAreaTest, UserLinks) {
+    room.levels[6] = "g1";
+    struct Row {
+        const char* name;
+        int32_t id;
+        bool menu;
+        int32_t target;
+    } rows[] = {
+        {"another user", 7, true, 7},
+        {"everybody selects nobody", 0, false, 0},
+        {"oneself does nothing", 5, false, 0},
+        {"no user", -1, false, 0},
+    };
+    for (const auto& r : rows) {
+        area.SelectTargetIndex(0);
+        EXPECT_EQ(area.UserLinkClicked(r.id), r.menu) << r.name;
+        EXPECT_EQ(area.TargetID(), r.target) << r.name;
+    }
+    EXPECT_EQ(area.Targets().size(), 2u);
+}
+
 TEST_F(ChatAreaTest, RefusedMessageKeepsItsEcho) {
     Enter(2, 0, {0, 0, 20});
     loop.AdvanceBy(20000);
