@@ -249,6 +249,8 @@ def make_gifts(data, pic):
             raise SystemExit("Gift.csv: no picture is drawn for gift %d" % gid)
         ch, kind = GIFT_EMOJI[gid]
         save_gif([scaled(emoji(ch, 30), 1.0, 32)], os.path.join(folder, row[4].strip()))
+        # The chat's gift lines show the same picture from Gift30/.
+        save_gif([scaled(emoji(ch, 28), 1.0, 30)], os.path.join(mkdir(pic, "Gift30"), row[4].strip()))
         save_gif(animation(ch, kind), os.path.join(folder, row[5].strip()), 90)
 
 

@@ -284,7 +284,7 @@ std::string TLineBuilder::DiceLine(std::string_view text, int32_t die1, int32_t 
     Html dice;
     for (int32_t d : {die1, die2}) {
         if (d >= 1 && d <= 6)
-            dice += Image(ResourcePath + "Resource/dice" + Num(d) + ".gif");
+            dice += Image(ResourcePath + "Dice/" + Num(d) + ".png");
         else
             dice += Text(" [" + Num(d) + "]");
     }

@@ -304,8 +304,8 @@ TEST_F(ChatAreaTest, FunPhrasesAndDice) {
     r.Die2 = 6;
     Feed(Encode(r));
     EXPECT_TRUE(pub.Has("★系统提示★:u7(7) 掷出骰子"));
-    EXPECT_TRUE(pub.Has("Resource/dice3.gif"));
-    EXPECT_TRUE(pub.Has("Resource/dice6.gif"));
+    EXPECT_TRUE(pub.Has("Dice/3.png"));
+    EXPECT_TRUE(pub.Has("Dice/6.png"));
 }
 
 TEST_F(ChatAreaTest, ScreensTrimAtTheirLimits) {
