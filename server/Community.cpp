@@ -31,6 +31,26 @@ int32_t Community::TakeGuestNumber() {
 
 void Community::ReleaseGuestNumber(int32_t id) { guests_.erase(id); }
 
+bool Community::PasswordBlocked(int32_t user_id, Tick now) {
+    auto it = failures_.find(user_id);
+    if (it == failures_.end()) return false;
+    auto& times = it->second;
+    while (!times.empty() && TickElapsed(now, times.front()) >= kFailureWindowMs) times.erase(times.begin());
+    if (times.empty()) {
+        failures_.erase(it);
+        return false;
+    }
+    return times.size() >= kMaxFailures;
+}
+
+void Community::PasswordFailed(int32_t user_id, Tick now) {
+    auto& times = failures_[user_id];
+    times.push_back(now);
+    if (times.size() > kMaxFailures) times.erase(times.begin());
+}
+
+void Community::PasswordAccepted(int32_t user_id) { failures_.erase(user_id); }
+
 void Community::SetRoomCount(int32_t room_id, int32_t count) {
     std::lock_guard<std::mutex> g(counts_lock_);
     counts_[room_id] = count;

@@ -13,6 +13,7 @@ namespace {
 const char kUnknownUser[] = "用户不存在";
 const char kWrongPassword[] = "密码错误";
 const char kGuestNick[] = "游客";
+const char kTooManyFailures[] = "密码错误次数太多，请稍后再试";
 } // namespace
 
 HallService::HallService(ILoop& loop, Storage& db, const ServerConfig& cfg, Community& community, IMessageSink& out,
@@ -100,8 +101,16 @@ void HallService::Login(const Inbound& in) {
     std::optional<UserRow> user;
     if (req->UserID != 0) {
         user = db_.FindUser(req->UserID);
-        if (!user) a.ErrorText = kUnknownUser;
-        else if (NormalDigest(req->PasswordDigest) != user->Digest) a.ErrorText = kWrongPassword;
+        if (!user) {
+            a.ErrorText = kUnknownUser;
+        } else if (community_.PasswordBlocked(user->Id, loop_.Now())) {
+            a.ErrorText = kTooManyFailures;
+        } else if (NormalDigest(req->PasswordDigest) != user->Digest) {
+            a.ErrorText = kWrongPassword;
+            community_.PasswordFailed(user->Id, loop_.Now());
+        } else {
+            community_.PasswordAccepted(user->Id);
+        }
         if (!a.ErrorText.empty()) {
             log_.Line("hall: login of " + std::to_string(req->UserID) + " from " + Endpoint(in.Ip, in.Port) +
                       " refused: " + a.ErrorText);
@@ -209,10 +218,10 @@ void HallService::SelfInfo(const Inbound& in) {
     std::string nick = StoredNickname(req->NewNickName);
     std::string new_digest = NormalDigest(req->NewDigest);
     bool digest_ok = req->NewDigest.empty() || !new_digest.empty();
-    if (user && NormalDigest(req->CurrentDigest) == user->Digest && !nick.empty() && digest_ok &&
-        db_.UpdateProfile(user->Id, nick, new_digest)) {
-        a.Status = 0;
-    }
+    const bool blocked = community_.PasswordBlocked(req->UserID, loop_.Now());
+    const bool password_ok = !blocked && user && NormalDigest(req->CurrentDigest) == user->Digest;
+    if (user && !blocked && !password_ok) community_.PasswordFailed(user->Id, loop_.Now());
+    if (password_ok && !nick.empty() && digest_ok && db_.UpdateProfile(user->Id, nick, new_digest)) a.Status = 0;
     log_.Line("hall: user " + std::to_string(req->UserID) + " self-information change " +
               (a.Status == 0 ? "stored" : "refused"));
     out_.Send(in.Ip, in.Port, Encode(a));

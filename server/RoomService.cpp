@@ -91,7 +91,11 @@ void RoomService::Entry(const Inbound& in) {
     std::optional<UserRow> user;
     if (req->UserID != 0) {
         user = db_.FindUser(req->UserID);
-        if (!user || NormalDigest(req->PasswordDigest) != user->Digest) return refuse(kNotVerified);
+        if (!user || community_.PasswordBlocked(user->Id, loop_.Now())) return refuse(kNotVerified);
+        if (NormalDigest(req->PasswordDigest) != user->Digest) {
+            community_.PasswordFailed(user->Id, loop_.Now());
+            return refuse(kNotVerified);
+        }
     }
     const int32_t account = user ? user->Id : 0;
     if (db_.IsAddressBlack(room->Info.RoomID, in.Ip) || (user && db_.IsUserBlack(room->Info.RoomID, account)))

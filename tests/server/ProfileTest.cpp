@@ -1,9 +1,11 @@
 // The self-information change: it needs the session and the current
 // password, refuses a bad nickname or digest, and what it stores is what
-// the next login sees; logout ends the session.
+// the next login sees; logout ends the session; guessing passwords blocks
+// the number for a while.
 #include "ServiceFixture.h"
 
 #include "foundation/Md5.h"
+#include "protocol/RoomEntryMessages.h"
 
 namespace kel::server::test {
 namespace {
@@ -69,6 +71,47 @@ TEST_F(ProfileTest, LogoutEndsTheSession) {
     ToHall(5001, bye);
     EXPECT_EQ(hall->SessionCount(), 0u);
     EXPECT_TRUE(out.Take().empty());
+}
+
+} // namespace
+} // namespace kel::server::test
+
+namespace kel::server::test {
+namespace {
+
+class GuessingTest : public ServiceFixture {};
+
+TEST_F(GuessingTest, WrongPasswordsBlockTheNumberForAWhile) {
+    // Wrong guesses through login, room entry and the profile change count
+    // together.
+    LoginAnswer session = Login(5009, 10001, Md5Hex("pass10001"));
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Login(5001, 10001, Md5Hex("guess")).ErrorText, "密码错误");
+    RoomEntryRequest e;
+    e.UserID = 10001;
+    e.RoomID = 1001;
+    e.PasswordDigest = Md5Hex("guess");
+    ToRoom(1, 5001, e);
+    SelfInfoChange c;
+    c.UserID = 10001;
+    c.Connection = session.Connection;
+    c.NewNickName = "x";
+    c.CurrentDigest = Md5Hex("guess");
+    ToHall(5009, c);
+    out.Take();
+    EXPECT_EQ(Login(5001, 10001, Md5Hex("guess")).ErrorText, "密码错误");  // the fifth
+
+    EXPECT_EQ(Login(5001, 10001, Md5Hex("pass10001")).ErrorText, "密码错误次数太多，请稍后再试");
+    e.PasswordDigest = Md5Hex("pass10001");
+    ToRoom(1, 5001, e);
+    auto entry = Only<RoomEntryAnswer>(out.Take(), 5001);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->ErrorText, "用户验证失败，请重新登录");
+    EXPECT_EQ(Login(5003, 10002, Md5Hex("pass10002")).ErrorText, "") << "other numbers are not affected";
+
+    loop.AdvanceBy(Community::kFailureWindowMs);
+    EXPECT_EQ(Login(5001, 10001, Md5Hex("pass10001")).ErrorText, "");
+    EXPECT_EQ(Login(5001, 10001, Md5Hex("guess")).ErrorText, "密码错误") << "a good login clears the count";
+    EXPECT_EQ(Login(5001, 10001, Md5Hex("pass10001")).ErrorText, "");
 }
 
 } // namespace
