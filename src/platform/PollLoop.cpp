@@ -44,7 +44,13 @@ void PollLoop::RequestStop() {
 }
 
 void PollLoop::Run() {
-    stop_ = false;
+    // A Stop() that comes before Run() starts (another thread racing the
+    // start-up) still ends this run; the flag is cleared only on the way out
+    // so that the loop can be run again.
+    struct ClearOnExit {
+        std::atomic<bool>& flag;
+        ~ClearOnExit() { flag = false; }
+    } clear{stop_};
     std::vector<pollfd> fds;
     std::vector<int> order;
     while (!stop_) {

@@ -25,7 +25,8 @@ public:
     void Unwatch(int fd);
 
     // Runs until Stop() is called (from any thread, or a signal handler
-    // through RequestStop, which is async-signal-safe).
+    // through RequestStop, which is async-signal-safe). A Stop() made before
+    // Run() starts ends the next run at once.
     void Run();
     void Stop();
     void RequestStop();

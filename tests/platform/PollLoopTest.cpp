@@ -38,3 +38,16 @@ TEST(PollLoop, FiresTimers) {
     loop.Run();
     EXPECT_EQ(count, 5);
 }
+
+TEST(PollLoop, AStopBeforeRunIsNotLostAndTheLoopRunsAgainAfterwards) {
+    PollLoop loop;
+    loop.Stop();
+    loop.Run(); // returns at once instead of waiting for a second Stop
+    int ran = 0;
+    loop.Post([&] {
+        ++ran;
+        loop.Stop();
+    });
+    loop.Run();
+    EXPECT_EQ(ran, 1);
+}
