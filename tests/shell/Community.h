@@ -3,6 +3,7 @@
 // ports, database and configuration in a temporary folder, started as a
 // child process and stopped again by the fixture.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -19,18 +20,18 @@
 
 class Community {
 public:
-    Community() {
-        dir_ = std::filesystem::temp_directory_path() / ("kel-community-" + std::to_string(getpid()));
+    explicit Community(const std::string& name = "main") {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("kel-community-" + std::to_string(getpid()) + "-" + name);
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);
         // Ports of our own, below the ephemeral range and away from the
         // demo's defaults; another block when these are taken.
         for (int attempt = 0; attempt < 4; ++attempt) {
-            base_ = uint16_t(24100 + ((getpid() + attempt * 97) % 780) * 10);
+            base_ = uint16_t(24100 + ((getpid() + attempt * 97 + std::hash<std::string>{}(name)) % 780) * 10);
             WriteConfig();
             Start();
-            if (pid_ > 0 && WebUp()) return;
-            Stop();
+            if (pid_ > 0) return;
         }
     }
     void WriteConfig() {
@@ -45,25 +46,29 @@ public:
         std::filesystem::remove_all(dir_);
     }
     void Start() {
+        const std::string cfg = (dir_ / "kelserver.ini").string();
+        const std::string log = (dir_ / "server.log").string();
+        std::ofstream(log, std::ios::trunc).close();
         pid_ = fork();
         if (pid_ == 0) {
-            const std::string cfg = (dir_ / "kelserver.ini").string();
-            const std::string log = (dir_ / "server.log").string();
-            freopen(log.c_str(), "a", stderr);
+            // Only async-signal-safe calls between fork and exec.
+            const int fd = open(log.c_str(), O_WRONLY | O_APPEND);
+            if (fd >= 0) dup2(fd, 2);
             execl(KEL_APP_DIR "/kelserver", "kelserver", "--config", cfg.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
-        // Ready once the web port takes connections; a server that could
-        // not bind its ports has ended by then.
+        // Ready once this server says it listens (another one may hold the
+        // ports already); one that could not bind them ends instead.
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 10000 && !WebUp()) {
+        while (t.elapsed() < 10000 && Log().find("listening") == std::string::npos) {
             if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
                 pid_ = -1;
                 return;
             }
             QThread::msleep(20);
         }
+        while (t.elapsed() < 10000 && !WebUp()) QThread::msleep(20);
     }
     void Stop() {
         if (pid_ <= 0) return;
