@@ -36,6 +36,8 @@ public:
     uint16_t HallPort() const { return cfg_.PortHall; }
     uint16_t RoomPort(int group) const { return cfg_.PortRoom[group - 1]; }
     uint16_t HttpPort() const { return cfg_.PortHttp; }
+    // The room service of server group 1..3, or null before Start.
+    RoomService* Rooms(int group) { return group >= 1 && group <= 3 ? rooms_[group - 1].get() : nullptr; }
 
 private:
     ServerConfig cfg_;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "OperatorConsole.h"
 #include "ServerApp.h"
 #include "platform/PollLoop.h"
 
@@ -89,6 +90,26 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+
+    // Operator commands typed on the console, one per line (announce ...).
+    // Without a console (standard input closed or at its end) nothing is read.
+    std::string console;
+    loop.WatchReadable(STDIN_FILENO, [&] {
+        char buf[512];
+        ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n <= 0) {
+            loop.Unwatch(STDIN_FILENO);
+            return;
+        }
+        console.append(buf, static_cast<size_t>(n));
+        for (size_t nl; (nl = console.find('\n')) != std::string::npos;) {
+            std::string answer = kel::server::RunOperatorCommand(app, console.substr(0, nl));
+            console.erase(0, nl + 1);
+            if (!answer.empty()) std::printf("%s\n", answer.c_str());
+            std::fflush(stdout);
+        }
+        if (console.size() > 4096) console.clear();  // no line end in sight
+    });
 
     loop.Run();
     log.Line("shutting down");

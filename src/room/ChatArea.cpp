@@ -155,8 +155,9 @@ void TChatArea::FunPhrase(int32_t target, const std::string& target_nick, int32_
     m.Head = room_.RequestHeader();
     m.ToUserID = target;
     m.Phrase = phrase;
-    room_.SendRoomMessage(Encode(m));
+    // Registered first: the answer may be handled before the send returns.
     room_.AddPending(FunPhraseRequest::kCode, target);
+    room_.SendRoomMessage(Encode(m));
 }
 
 void TChatArea::Flower(unsigned pick) {

@@ -1,6 +1,7 @@
 #include "room/ChatFontStore.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "foundation/kelUtils.h"
 #include "platform/IniFile.h"
@@ -49,6 +50,9 @@ ChatFont LoadChatFont(const std::string& folder) {
 }
 
 bool SaveChatFont(const std::string& folder, const ChatFont& font) {
+    // The per-user folder may not exist yet for a user's first room.
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
     TIniFile ini(IniPath(folder));
     std::string colour = ColorToHtml(static_cast<uint32_t>(font.Color)).substr(1);
     return ini.WriteString(kSection, "FontName", font.Name) && ini.WriteInteger(kSection, "FontSize", font.Size) &&

@@ -53,6 +53,7 @@ TkelChatMng::TkelChatMng(IChatRoom& room, TLineBuilder& lines, const TLanguageRe
     FLowerScreen = new TKelRoomChatEdit(this);
     FInput = new TKelRoomChatEdit(this);
     FInput->setReadOnly(false);
+    FInput->SetBkColor("FFFFFF");
     FInput->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     for (auto* s : {FPublicScreen, FLowerScreen}) {
         s->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

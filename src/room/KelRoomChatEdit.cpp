@@ -50,7 +50,9 @@ void TKelRoomChatEdit::SetBkImage(const std::string& path) {
 }
 
 void TKelRoomChatEdit::ApplyBackground() {
-    QString css = "QTextBrowser { background-color: #" + Q(bk_color_) + ";";
+    // The text colour goes with the background: a skin's own text colour
+    // (light in a dark skin) would vanish on the screens' light colours.
+    QString css = "QTextBrowser { background-color: #" + Q(bk_color_) + "; color: #222222;";
     if (!bk_image_.empty() && QFileInfo::exists(Q(bk_image_)))
         css += " background-image: url(\"" + Q(bk_image_) + "\"); background-attachment: fixed;";
     css += " }";

@@ -6,7 +6,7 @@
 #include <map>
 #include <set>
 
-#include "../support/HandBytes.h"
+#include "FakeChatRoom.h"
 #include "platform/ManualLoop.h"
 #include "protocol/LayoutSupport.h"
 #include "room/ChatArea.h"
@@ -14,52 +14,8 @@
 namespace kel {
 namespace {
 
-struct FakeRoom : IChatRoom {
-    std::vector<std::vector<uint8_t>> sent;
-    std::map<int32_t, std::string> levels;
-    std::set<int32_t> blocked;
-    std::vector<std::string> boxes;
-    std::set<std::pair<int32_t, int32_t>> pending;
-    bool focus = true;
-    int flashes = 0;
-
-    void SendRoomMessage(std::vector<uint8_t> msg) override { sent.push_back(std::move(msg)); }
-    RoomRequestHeader RequestHeader() const override {
-        RoomRequestHeader h;
-        h.UserID = 5;
-        h.RoomID = 1001;
-        h.RoomTicket = 77;
-        return h;
-    }
-    std::optional<std::string> LevelNameOf(int32_t id) const override {
-        auto it = levels.find(id);
-        if (it == levels.end()) return std::nullopt;
-        return it->second;
-    }
-    bool IsChatBlocked(int32_t id) const override { return blocked.count(id) > 0; }
-    bool HasFocus() const override { return focus; }
-    void FlashWindow() override { ++flashes; }
-    void ShowMessageBox(const std::string& text) override { boxes.push_back(text); }
-    void AddPending(int32_t code, int32_t key) override { pending.insert({code, key}); }
-    void RemovePending(int32_t code, int32_t key) override { pending.erase({code, key}); }
-};
-
-struct StringDoc : IScreenDocument {
-    std::vector<std::string> lines;
-    int trims = 0;
-    void AppendHtml(const std::string& html) override { lines.push_back(html); }
-    void KeepLastChars(size_t) override {
-        ++trims;
-        lines.clear();
-    }
-    void ClearText() override { lines.clear(); }
-    void ScrollToEnd() override {}
-    bool Has(const std::string& s) const {
-        for (const auto& l : lines)
-            if (l.find(s) != std::string::npos) return true;
-        return false;
-    }
-};
+using FakeRoom = test::FakeChatRoom;
+using StringDoc = test::StringDoc;
 
 class ChatAreaTest : public ::testing::Test {
 protected:
