@@ -337,6 +337,12 @@ void TChatArea::ShowGiftLine(const GiftLineValues& v) {
     if (v.ReceiverID == self_.UserID || !HideGiftLines) public_.GiftLine(v);
 }
 
+std::optional<GiftPaceStep> TChatArea::PaceGifts(TGiftPacer& batches, int32_t step_size) {
+    auto step = batches.Step(step_size, self_.UserID);
+    if (step) ShowGiftLine(step->Line);
+    return step;
+}
+
 void TChatArea::ShowGiftEvent(const TGiftEvent& e, const std::string& currency) {
     std::string line = lines_.GiftEventLine(e, currency);
     if (!line.empty()) PrivateScreen().AppendHTML(line);

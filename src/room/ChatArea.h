@@ -127,6 +127,9 @@ public:
     void ShowSystemMessage(int kind, int screen, const std::string& prefix, const std::string& text,
                            const std::string& extra = {});
     void ShowGiftLine(const GiftLineValues& v);
+    // One pacing period of the waiting gift batches: shows the period's gift
+    // line and returns the step (for the gift bar's balance), if any.
+    std::optional<GiftPaceStep> PaceGifts(TGiftPacer& batches, int32_t step_size);
     void ShowGiftEvent(const TGiftEvent& e, const std::string& currency);
     void ShowEntry(int32_t user_id, const std::string& nick) { public_.EntryLine(user_id, nick); }
     void ShowLeave(const std::string& nick) { public_.LeaveLine(nick); }

@@ -3,9 +3,11 @@
 // guard, fun phrases, dice, trimming, and truncated messages.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 
+#include "../support/TempDir.h"
 #include "FakeChatRoom.h"
 #include "platform/ManualLoop.h"
 #include "protocol/LayoutSupport.h"
@@ -16,6 +18,12 @@ namespace {
 
 using FakeRoom = test::FakeChatRoom;
 using StringDoc = test::StringDoc;
+
+size_t Count(const std::string& s, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+    return n;
+}
 
 class ChatAreaTest : public ::testing::Test {
 protected:
@@ -262,6 +270,47 @@ TEST_F(ChatAreaTest, FunPhrasesAndDice) {
     EXPECT_TRUE(pub.Has("★系统提示★:u7(7) 掷出骰子"));
     EXPECT_TRUE(pub.Has("Dice/3.png"));
     EXPECT_TRUE(pub.Has("Dice/6.png"));
+}
+
+// Gift lines of paced batches on the public screen, unless hidden for
+// gifts between others.
+TEST_F(ChatAreaTest, PacedGiftLines) {
+    test::TempDir dir;
+    {
+        TGiftInfo rose;
+        rose.id = 101;
+        rose.name = "玫瑰";
+        rose.picture = "rose.gif";
+        auto bytes = EncodeGiftRecord(rose);
+        std::ofstream(dir.File("Gift.dat"), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                     static_cast<std::streamsize>(bytes.size()));
+    }
+    TGift gifts(dir.File("Gift.dat"));
+    lines.Gifts = &gifts;
+    TGiftPacer pacer;
+    TGiftBatch others;
+    others.GiverID = 7;
+    others.ReceiverID = 8;
+    others.GiftID = 101;
+    others.Remaining = others.Count = 25;
+    others.Unit = "朵";
+    TGiftBatch mine = others;
+    mine.ReceiverID = 5;
+    mine.Remaining = mine.Count = 3;
+    pacer.Add(others);
+    pacer.Add(mine);
+    area.SetHideGifts(true);
+    std::vector<int> shown;
+    while (auto s = area.PaceGifts(pacer, 10)) shown.push_back(s->Line.ShowCount);
+    EXPECT_EQ(shown, (std::vector<int>{10, 3, 10, 5}));
+    ASSERT_EQ(pub.lines.size(), 1u);  // only the batch for this user
+    EXPECT_EQ(Count(pub.lines[0], "Gift30/rose.gif"), 3u);
+    EXPECT_NE(pub.lines[0].find(", 共3朵玫瑰"), std::string::npos);
+
+    area.SetHideGifts(false);
+    pacer.Add(others);
+    area.PaceGifts(pacer, 10);
+    EXPECT_EQ(pub.lines.size(), 2u);
 }
 
 TEST_F(ChatAreaTest, ScreensTrimAtTheirLimits) {

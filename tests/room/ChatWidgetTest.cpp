@@ -3,6 +3,7 @@
 // both skins (screenshots into $KEL_SCREENSHOT_DIR), the input editor,
 // real trimming, animation cap, links and the emoticon picker.
 #include <QApplication>
+#include <QClipboard>
 #include <QDirIterator>
 #include <QMovie>
 #include <QTest>
@@ -286,6 +287,30 @@ TEST_F(ChatWidget, LinkButtonsOpenOnlyWebAddresses) {
     for (auto* b : chat->btnLinks) QTest::mouseClick(b, Qt::LeftButton);
     EXPECT_EQ(opened, (std::vector<std::string>{"http://127.0.0.1/pay", "https://127.0.0.1/hall"}));
     EXPECT_EQ(chat->btnLinks[0]->text(), "充值");
+}
+
+TEST_F(ChatWidget, TargetBoxWhisperBoxAndRoomLink) {
+    auto chat = MakeChat();
+    chat->show();
+    EXPECT_FALSE(chat->chkWhisper->isEnabled());
+    chat->SelectTarget(10002, "小红");
+    EXPECT_EQ(chat->cbbTarget->count(), 2);
+    EXPECT_EQ(chat->cbbTarget->currentText(), "小红");
+    EXPECT_TRUE(chat->chkWhisper->isEnabled());
+    EXPECT_FALSE(chat->chkWhisper->isChecked());
+    chat->chkWhisper->setChecked(true);
+    EXPECT_TRUE(chat->Area().WhisperChecked());
+    chat->cbbTarget->setCurrentIndex(0);
+    EXPECT_FALSE(chat->chkWhisper->isEnabled());
+    EXPECT_FALSE(chat->chkWhisper->isChecked());
+    chat->RemoveTarget(10002);
+    EXPECT_EQ(chat->cbbTarget->count(), 1);
+
+    chat->CopyRoomLink("127.0.0.1:8080", 2001, 2);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "http://127.0.0.1:8080/kelvo_web_/index.htm?RoomID=2001&vpport=20022");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "房间地址已经复制，使用Ctrl+V粘贴快去告诉你的朋友一起来玩吧！");
 }
 
 TEST_F(ChatWidget, EmoticonPickerPages) {
