@@ -25,8 +25,7 @@ void TeaEncryptStream(std::vector<uint8_t>& stream, const uint8_t key[16]) {
         InvalidSize();
     const size_t padded = (n + kBlock - 1) / kBlock * kBlock;
     stream.resize(padded + kLengthField, 0);
-    for (size_t off = 0; off < padded; off += kBlock)
-        TeaEncryptBlock(stream.data() + off, key);
+    TeaEncryptBlocks(stream.data(), padded / kBlock, key);
     const uint32_t len = static_cast<uint32_t>(n);
     for (size_t i = 0; i < kLengthField; ++i)
         stream[padded + i] = static_cast<uint8_t>(len >> (8 * i));
@@ -46,8 +45,7 @@ void TeaDecryptStream(std::vector<uint8_t>& stream, const uint8_t key[16]) {
     // deciphered, nor read or write past the blocks.
     if (n < 0 || static_cast<size_t>(n) > blocks)
         InvalidSize();
-    for (size_t off = 0; off < blocks; off += kBlock)
-        TeaDecryptBlock(stream.data() + off, key);
+    TeaDecryptBlocks(stream.data(), blocks / kBlock, key);
     stream.resize(static_cast<size_t>(n));
 }
 

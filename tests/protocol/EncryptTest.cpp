@@ -34,6 +34,21 @@ TEST(Tea, AllZeroKeyAndBlockGiveTheKnownAnswer) {
     EXPECT_EQ(Bytes(block, block + 8), Bytes(8, 0));
 }
 
+TEST(Tea, SeveralBlocksAtOnceEqualTheBlocksOneByOne) {
+    // The stream forms work four blocks side by side; every count, including
+    // the ones that leave a tail of 1 to 3 blocks, must match block by block.
+    const Bytes key = Counting(16, 0x31);
+    for (size_t count : {1u, 3u, 4u, 5u, 8u, 11u, 100u}) {
+        const Bytes plain = Counting(8 * count, static_cast<uint8_t>(count));
+        Bytes one_by_one = plain, together = plain;
+        for (size_t i = 0; i < count; ++i) TeaEncryptBlock(one_by_one.data() + 8 * i, key.data());
+        TeaEncryptBlocks(together.data(), count, key.data());
+        EXPECT_EQ(together, one_by_one) << count << " blocks";
+        TeaDecryptBlocks(together.data(), count, key.data());
+        EXPECT_EQ(together, plain) << count << " blocks";
+    }
+}
+
 TEST(TeaStream, PadsWithZerosAndAppendsThePlainLength) {
     const uint8_t zero_key[16] = {};
     // One zero byte is padded to the all-zero block, so its cipher text is
