@@ -38,6 +38,7 @@ void TkelChatCFG::Load(const THostResolver& resolve)
     PortRoom3 = static_cast<uint16_t>(ini.ReadInteger("ServerHall", "PortRoom3", 20033));
     HallURLID = ini.ReadInteger("ServerHall", "HallURLID", 0);
     PayPageUrl = ini.ReadString("ServerHall", "PayPageUrl", kDefaultPayPageUrl);
+    IpLocationUrl = ini.ReadString("ServerHall", "IpLocationUrl", kDefaultIpLocationUrl);
     SavePwd = ini.ReadBool("HallLoginSet", "SavePwd", false);
     MediaTicket = 0;
 }

@@ -13,6 +13,8 @@
 namespace kel {
 
 inline constexpr const char* kDefaultPayPageUrl = "http://127.0.0.1:8088/pay";
+// The IP-location service of the room windows' IP query (a deployment setting).
+inline constexpr const char* kDefaultIpLocationUrl = "http://127.0.0.1:8088/getip";
 
 class TkelChatCFG {
 public:
@@ -56,6 +58,7 @@ public:
     int32_t HallURLID = 0;
     int32_t MediaTicket = 0;      // from the login answer
     std::string PayPageUrl = kDefaultPayPageUrl;
+    std::string IpLocationUrl = kDefaultIpLocationUrl;
     std::string FilterText;       // word filter of the login answer
     std::string RoomImagePrefix;  // from the login answer
     bool SavePwd = false;

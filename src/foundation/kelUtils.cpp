@@ -115,6 +115,8 @@ std::string StripTags(std::string_view text) { return RemoveLineBreaks(RemoveTag
 
 std::string StripTagsFirstLine(std::string_view text) { return CutAtFirstLineBreak(RemoveTagSpans(text)); }
 
+std::string EscapeHtml(std::string_view text) { return EscapeAttribute(text); }
+
 std::string RemoveLineBreaks(std::string_view text) {
     std::string out;
     out.reserve(text.size());

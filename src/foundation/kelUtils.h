@@ -18,6 +18,9 @@ std::string CleanNickname(std::string_view text);
 std::string StripTags(std::string_view text);
 // Drops every tag span, then keeps only what comes before the first CR LF.
 std::string StripTagsFirstLine(std::string_view text);
+// Text for an HTML view or attribute: & " < > become their entities, so
+// that nothing a server or a user sent can open markup.
+std::string EscapeHtml(std::string_view text);
 // Drops every CR LF pair.
 std::string RemoveLineBreaks(std::string_view text);
 
