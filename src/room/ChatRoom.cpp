@@ -78,9 +78,11 @@ TChatRoom::TChatRoom(ILoop& loop, TRoomContext ctx, IRoomView& view, std::unique
     pump_.Tag = 0;
     pump_.OnTimer = [this](TTimer&) { PumpInbound(); };
     waits_.OnTimeout = [this](const std::string& msg) { SystemLine(2, msg); };
+    sink_->Room = this;
     if (endpoint_)
-        endpoint_->OnRecv = [this](uint32_t ip, uint16_t port, const uint8_t* data, int32_t len) {
-            QueueInbound(ip, port, data, len);
+        endpoint_->OnRecv = [sink = sink_](uint32_t ip, uint16_t port, const uint8_t* data, int32_t len) {
+            std::lock_guard<std::mutex> g(sink->Lock);
+            if (sink->Room) sink->Room->QueueInbound(ip, port, data, len);
         };
     Register(cmd::kKeepAliveAnswer, &TChatRoom::OnKeepAliveAnswer);
     Register(cmd::kEnterRoomAnswer, &TChatRoom::OnEnterRoomAnswer);
@@ -100,6 +102,11 @@ TChatRoom::TChatRoom(ILoop& loop, TRoomContext ctx, IRoomView& view, std::unique
 
 TChatRoom::~TChatRoom() {
     *alive_ = false;
+    {
+        // The receive thread must not queue into a room that is going away.
+        std::lock_guard<std::mutex> g(sink_->Lock);
+        sink_->Room = nullptr;
+    }
     pump_.SetEnabled(false);
     if (endpoint_) {
         if (entered_) {
@@ -107,8 +114,6 @@ TChatRoom::~TChatRoom() {
             leave.Head = Header();
             SendRoomMessage(Encode(leave));
         }
-        // The receive thread must not queue into a room that is going away.
-        endpoint_->OnRecv = nullptr;
         LingerAndClose(loop_, std::move(endpoint_), kLeaveLingerMs);
     }
     inbound_.Clear();

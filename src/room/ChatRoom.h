@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -232,6 +233,13 @@ private:
     std::unordered_map<int32_t, Handler> handlers_;
     std::set<int32_t> blocked_chat_, on_mic_, temp_managers_;
     std::vector<TGiftEvent> luxury_;
+    // What the receive thread queues through: cut off when the room goes,
+    // while the endpoint may still linger.
+    struct TInboundSink {
+        std::mutex Lock;
+        TChatRoom* Room = nullptr;
+    };
+    std::shared_ptr<TInboundSink> sink_ = std::make_shared<TInboundSink>();
     // Answers of the location service find out whether the room still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 
