@@ -81,6 +81,12 @@ bool HttpService::Start(const std::string& host, uint16_t port) {
             Pay(req.get_param_value("UserID"), req.get_param_value("password"), req.get_param_value("amount"));
         res.set_content(PayPage(0, notice), kHtmlType);
     });
+    // The operator's command: curl -d UserID=..&password=..&RoomID=..&reason=.. <web>/admin/restart
+    s.Post("/admin/restart", [this](const httplib::Request& req, httplib::Response& res) {
+        std::string text = RestartNotice(req.get_param_value("UserID"), req.get_param_value("password"),
+                                         req.get_param_value("RoomID"), req.get_param_value("reason"));
+        res.set_content(text + "\n", "text/plain; charset=utf-8");
+    });
     int bound = port == 0 ? s.bind_to_any_port(host) : (s.bind_to_port(host, port) ? port : -1);
     if (bound <= 0) {
         server_.reset();
@@ -174,9 +180,23 @@ std::string HttpService::Pay(const std::string& user_text, const std::string& pa
     if (amount < 1 || amount > kMaxPayment) return "金额无效";
     auto balance = db_.AddCoins(id, amount);
     if (!balance) return "充值失败";
+    if (OnBalanceChanged) OnBalanceChanged(id, *balance);
     log_.Line("web: user " + std::to_string(id) + " paid " + std::to_string(amount) + ", balance " +
               std::to_string(*balance));
     return "充值成功，当前余额：" + std::to_string(*balance);
+}
+
+std::string HttpService::RestartNotice(const std::string& user_text, const std::string& password,
+                                       const std::string& room_text, const std::string& reason) {
+    const int32_t id = ToInt(user_text);
+    auto user = id > 0 ? db_.FindUser(id) : std::nullopt;
+    if (!user || Md5Hex(password) != user->Digest || user->Type != kStaff) return "号码或密码错误";
+    const int32_t room = ToInt(room_text);
+    if (room < 0 || (room > 0 && !db_.FindRoom(room))) return "房间不存在";
+    if (reason.size() > 200) return "原因太长";
+    if (OnRestartNotice) OnRestartNotice(room, reason);
+    log_.Line("web: restart notice by " + std::to_string(id) + " for room " + std::to_string(room));
+    return "已通知房间重启";
 }
 
 std::optional<std::string> HttpService::Location(const std::string& dotted) {

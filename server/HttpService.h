@@ -4,6 +4,7 @@
 // room page /kelvo_web_/index.htm, and the payment page /pay. Pages are
 // plain HTML without scripts.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,18 @@ public:
     std::optional<std::string> Location(const std::string& dotted);
 
     static constexpr int32_t kMaxPayment = 100000;
+
+    // A payment changed a balance (user, new balance); runs on a web
+    // thread, so the receiver hands it to its own loop.
+    std::function<void(int32_t user_id, int32_t coins)> OnBalanceChanged;
+
+    // The operator's restart notice: a staff account (user number and
+    // password) announces that a room (0: every room) restarts in ten
+    // minutes. The text to show.
+    std::string RestartNotice(const std::string& user, const std::string& password, const std::string& room,
+                              const std::string& reason);
+    // Runs on a web thread, like OnBalanceChanged.
+    std::function<void(int32_t room_id, const std::string& reason)> OnRestartNotice;
 
 private:
     Storage& db_;

@@ -54,6 +54,9 @@ void RoomService::OnMessage(const Inbound& in) {
     case EnterRoomRequest::kCode: return Enter(in);
     case RoomKeepAlive::kCode: return KeepAlive(in);
     case LeaveRoomRequest::kCode: return Leave(in);
+    case kel::ProfileQuery::kCode: return ProfileQuery(in);
+    case kel::AddressQuery::kCode: return AddressQuery(in);
+    case kel::ManagerListQuery::kCode: return ManagerListQuery(in);
     default:
         if (chat_.OnMessage(in)) return;
         return Drop(in, "code not served on the room port");

@@ -17,6 +17,7 @@
 #include "platform/Loop.h"
 #include "platform/Timer.h"
 #include "protocol/RoomMessages.h"
+#include "protocol/RoomUserMessages.h"
 
 namespace kel::server {
 
@@ -30,6 +31,12 @@ public:
     int Group() const { return group_; }
     // The chat of this server group (announcements go through it).
     ChatService& Chat() { return chat_; }
+
+    // Operator's notice that the room (0: every room of this group) will
+    // restart in ten minutes (8005).
+    int AnnounceRestart(int32_t room_id, const std::string& reason);
+    // Tells every stay of the user his new coin balance (10140).
+    int BalanceChanged(int32_t user_id, int32_t coins);
     int32_t MemberCount(int32_t room_id) const;
 
     // User records per list message, so that a full room goes out in
@@ -63,6 +70,10 @@ private:
     void Enter(const Inbound& in);
     void KeepAlive(const Inbound& in);
     void Leave(const Inbound& in);
+    // Requests about single users (RoomUserRequests.cpp).
+    void ProfileQuery(const Inbound& in);
+    void AddressQuery(const Inbound& in);
+    void ManagerListQuery(const Inbound& in);
 
     // The member a request header names, if the ticket matches.
     Member* FindMember(const RoomRequestHeader& h);

@@ -385,6 +385,17 @@ void Storage::SetManager(int32_t room_id, int32_t user_id, int16_t level) {
     st.Step();
 }
 
+std::vector<std::pair<int32_t, std::string>> Storage::Managers(int32_t room_id) {
+    std::lock_guard<std::recursive_mutex> g(lock_);
+    Statement st(db_,
+                 "SELECT m.user_id, coalesce(u.nickname, '') FROM room_managers m LEFT JOIN users u ON u.id = m.user_id "
+                 "WHERE m.room_id = ? AND m.level = 1 ORDER BY m.user_id");
+    st.Bind(1, room_id);
+    std::vector<std::pair<int32_t, std::string>> out;
+    while (st.Step()) out.emplace_back(static_cast<int32_t>(st.Int(0)), st.Text(1));
+    return out;
+}
+
 bool Storage::IsUserBlack(int32_t room_id, int32_t user_id) {
     std::lock_guard<std::recursive_mutex> g(lock_);
     Statement st(db_, "SELECT 1 FROM user_black_list WHERE room_id = ? AND user_id = ?");

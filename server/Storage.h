@@ -92,6 +92,8 @@ public:
     // Manager level of a user in a room (owners from the room record).
     int16_t ManagerLevelOf(int32_t room_id, int32_t user_id);
     void SetManager(int32_t room_id, int32_t user_id, int16_t level);
+    // The room's managers (level 1) with their nicknames, by user number.
+    std::vector<std::pair<int32_t, std::string>> Managers(int32_t room_id);
 
     bool IsUserBlack(int32_t room_id, int32_t user_id);
     bool IsAddressBlack(int32_t room_id, uint32_t ip_net);

@@ -335,8 +335,10 @@ def rounded_button(size, top, bottom, border, radius=5):
 
 def make_resources(pic):
     res = mkdir(pic, "Resource")
-    # Mic states 0..6: none, public mic, the four private mics, queued.
-    save_bmp(strip(["", "🎤", "🔓", "👥", "❔", "💰", "⏳"], 16, 14, MAGENTA), os.path.join(res, "ImgsMicType.bmp"))
+    # The user lists draw mic state k (1..6: public mic, the four private
+    # mics, queued) with cell k + 1; cells 0 and 1 are the idle pictures a
+    # user record may choose while its user is on no mic.
+    save_bmp(strip(["", "", "🎤", "🔓", "👥", "❔", "💰", "⏳"], 16, 14, MAGENTA), os.path.join(res, "ImgsMicType.bmp"))
     heads = ["😀", "😎", "🤠", "🥳", "😺", "🐶", "🐼", "🐰", "🦊", "🐯", "🐸", "🐵", "👦", "👧", "👨", "👩"]
     heads_bmp = strip(heads, 16, 16, MAGENTA)
     save_bmp(heads_bmp, os.path.join(res, "ImgsHead16.bmp"))

@@ -1,0 +1,227 @@
+// The room window on the offscreen platform: its frame, the four lists with
+// their pictures and captions, the user menu, the profile window, closing;
+// and screenshots of a room with a dozen users in both skins.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+#include "RoomFixture.h"
+#include "config/ChatCFG.h"
+#include "config/Gift.h"
+#include "config/SetSkin.h"
+#include "config/TypeCFG.h"
+#include "protocol/RoomMessages.h"
+#include "protocol/RoomUserMessages.h"
+#include "room/ChatMulti.h"
+#include "room/SubMenu.h"
+#include "room/UserInfo.h"
+#include "room/UserListView.h"
+#include "shell/OwnUser.h"
+#include "shell/SkinApply.h"
+#include "shell/SkinMessage.h"
+#include "shell/Screenshots.h"
+
+namespace kel::test {
+namespace {
+
+class ChatMultiTest : public ::testing::Test {
+protected:
+    static constexpr int32_t kMe = 100001;
+
+    void SetUp() override {
+        CreateGlobalEncrypt();
+        cfg = std::make_unique<TkelChatCFG>(KEL_APP_FOLDER);
+        GlobalTypeCFG = levels = new TkelTypeCFG(cfg->AppPath + "UserLevel.ini");
+        GlobalGift = gifts = new TGift(cfg->AppPath + "Gift.dat");
+        skins = std::make_unique<TSetSkin>(cfg->AppPath);
+        own.UserID = kMe;
+        own.NickName = "我自己";
+        own.Coins = 500;
+        TSkinMessage::SetResponder([this](const QString&, const QString& text, bool) {
+            boxes << text;
+            return true;
+        });
+    }
+    void TearDown() override {
+        delete window.data();
+        loop.AdvanceBy(2000);
+        TSkinMessage::SetResponder(nullptr);
+        GlobalTypeCFG = nullptr;
+        GlobalGift = nullptr;
+        delete levels;
+        delete gifts;
+    }
+
+    void Open(int32_t rights = 0) {
+        auto ep = std::make_unique<FakeEndpoint>();
+        sent = ep->sent;
+        endpoint = ep.get();
+        window = new TfrmChatMulti(loop, *cfg, own, skins.get(), nullptr, std::move(ep));
+        TRoomInfo room;
+        room.RoomID = 1001;
+        room.RoomName = "欢乐大厅";
+        room.ServerGroup = 1;
+        room.Description = "欢迎来到欢乐大厅，文明聊天，快乐唱歌！";
+        room.WelcomeTexts[0] = "本房间禁止刷屏";
+        room.WelcomeStyle = "color:#C62828; font-weight:bold";
+        window->InitRoom(kMe, "我自己", 2, 0, rights, 0x3F, room, kServerIp, 777, 0);
+        window->show();
+        QApplication::processEvents();
+    }
+    void Deliver(const std::vector<uint8_t>& plain) {
+        auto sealed = SealMessage(*GlobalEncrypt, plain.data(), plain.size());
+        endpoint->OnRecv(kServerIp, cfg->PortRoom1, sealed.data(), static_cast<int32_t>(sealed.size()));
+        loop.AdvanceBy(30);
+        QApplication::processEvents();
+    }
+    template <class T>
+    void Send(const T& m) { Deliver(Encode(m)); }
+
+    // A dozen users of every kind.
+    void FillRoom() {
+        const char* levels_[] = {"站长", "室主", "管理员", "钻石会员", "金卡会员", "VIP会员", "注册用户", "游客"};
+        const char* nicks[] = {"星光", "月亮姐姐", "老王", "Tom", "小雨点", "歌神",
+                               "开心果", "路人甲", "夜猫子", "Lily", "阿强", "隐身侠"};
+        UserListMessage list;
+        auto me = User(kMe, "我自己", 6);
+        me.LevelName = "注册用户";
+        me.TitleText = "注册用户";
+        list.Users.push_back(me);
+        for (int i = 0; i < 12; ++i) {
+            auto u = User(200000 + i * 37, nicks[i], static_cast<uint8_t>(i % 8));
+            u.LevelName = levels_[i % 8];
+            u.TitleText = levels_[i % 8];
+            u.HeadIndex = static_cast<int16_t>(i % 16);
+            u.NickColor = i % 3 == 0 ? 0x0000CC : (i % 3 == 1 ? 0x663300 : 0x000000);
+            u.ManagerLevel = i < 3 ? static_cast<int16_t>(i + 1) : 0;
+            u.MicState = i == 4 ? 1 : (i == 6 || i == 7 ? 6 : 0);
+            u.MicOrder = static_cast<int16_t>(i == 6 ? 1 : (i == 7 ? 2 : -1));
+            u.ChatForbidden = i == 9;
+            u.Hidden = i == 11;
+            list.Users.push_back(u);
+        }
+        Send(list);
+        EnterRoomAnswer a;
+        Send(a);
+    }
+
+    ManualLoop loop;
+    std::unique_ptr<TkelChatCFG> cfg;
+    TkelTypeCFG* levels = nullptr;
+    TGift* gifts = nullptr;
+    std::unique_ptr<TSetSkin> skins;
+    TOwnUser own;
+    QPointer<TfrmChatMulti> window;
+    FakeEndpoint* endpoint = nullptr;
+    std::shared_ptr<std::vector<FakeEndpoint::Sent>> sent;
+    QStringList boxes;
+};
+
+TEST_F(ChatMultiTest, BorderlessWindowOfTheRoom) {
+    Open();
+    EXPECT_EQ(window->size(), QSize(1024, 738));
+    EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(window->windowTitle(), "(1001)欢乐大厅");
+    EXPECT_EQ(window->lblRoom->text(), "(100001)我自己");
+    EXPECT_EQ(window->BsPnlLeft->width(), 220);
+    EXPECT_FALSE(window->pageUsers->isTabVisible(3)); // no right 9
+    ASSERT_FALSE(sent->empty());
+    EXPECT_EQ(MessageCode(sent->front().Plain.data(), sent->front().Plain.size()), cmd::kEnterRoom);
+    // The description scrolls to the left.
+    EnterRoomAnswer a;
+    Send(a);
+    EXPECT_EQ(window->lblRoomDir->text(), "欢迎来到欢乐大厅，文明聊天，快乐唱歌！");
+    const int x = window->lblRoomDir->x();
+    QTest::qWait(400);
+    EXPECT_LT(window->lblRoomDir->x(), x);
+    EXPECT_TRUE(window->priScreen->toPlainText().contains("☆房间提示☆:本房间禁止刷屏"));
+}
+
+TEST_F(ChatMultiTest, ListsTabsAndPictures) {
+    Open(1 << 9);
+    EXPECT_TRUE(window->pageUsers->isTabVisible(3));
+    FillRoom();
+    EXPECT_EQ(window->pageUsers->tabText(0), "用户(12)");
+    EXPECT_EQ(window->pageUsers->tabText(1), "管理(3)");
+    EXPECT_EQ(window->pageUsers->tabText(2), "麦序(2)");
+    EXPECT_EQ(window->pageUsers->tabText(3), "隐身(1)");
+    window->bsEditSearch->setText("Tom");
+    EXPECT_EQ(window->lv_User->List().RowCount(), 1);
+    window->bsEditSearch->clear();
+    EXPECT_EQ(window->lv_User->List().RowCount(), 12);
+    // Level entry lines went to the public screen.
+    EXPECT_TRUE(window->pubScreen->toPlainText().contains("星光(200000) 进入房间"));
+    EXPECT_TRUE(window->priScreen->toPlainText().contains("您是注册用户, 欢迎进入本房间！"));
+}
+
+TEST_F(ChatMultiTest, UserMenuAndProfileWindow) {
+    Open((1 << 10) | (1 << 15));
+    FillRoom();
+    EXPECT_FALSE(window->PopUserMenu(kMe, {}, false)); // own row: no menu
+    ASSERT_TRUE(window->PopUserMenu(200000 + 4 * 37, {}, false));
+    auto& m = window->SubMenu();
+    EXPECT_TRUE(m.Item(SubMenuEnum::smeDropUser)->isVisible());
+    EXPECT_TRUE(m.Item(SubMenuEnum::DispIP)->isVisible());
+    EXPECT_FALSE(m.Item(SubMenuEnum::AddManager)->isVisible());
+    EXPECT_EQ(m.Item(SubMenuEnum::DisableChat)->text(), "屏蔽文字信息");
+    m.Item(SubMenuEnum::dispInfo)->trigger();
+    auto q = Decode<ProfileQuery>(sent->back().Plain);
+    ASSERT_TRUE(q);
+    EXPECT_EQ(q->AskedID, 200148);
+
+    ProfileAnswer a;
+    a.Profile.UserID = 200148;
+    a.Profile.NickName = "小雨点";
+    a.Profile.Note = "<b>爱唱歌</b>";
+    a.Profile.ContactHidden = 1;
+    Send(a);
+    TfrmUserInfo* info = window->UserInfoWindow(200148);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->edtNickName->text(), "小雨点");
+    EXPECT_EQ(info->memNote->toPlainText(), "<b>爱唱歌</b>");
+    EXPECT_EQ(info->lbIsVisable->text(), "该用户信息不公开");
+    a.Profile.Age = 22;
+    Send(a);
+    EXPECT_EQ(window->findChildren<TfrmUserInfo*>().size(), 1);
+    EXPECT_EQ(info->edtAge->text(), "22");
+    Shot(*info, "room-profile");
+}
+
+TEST_F(ChatMultiTest, KeepAliveLossClosesTheWindowAfterItsHandler) {
+    Open();
+    for (int i = 0; i < 11100 && window; ++i) {
+        loop.AdvanceBy(30);
+        if (i % 500 == 0) QApplication::processEvents();
+    }
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(boxes, QStringList{"您因为网络连接超时而退出房间"});
+    EXPECT_EQ(MessageCode(sent->back().Plain.data(), sent->back().Plain.size()), cmd::kLeaveRoom);
+}
+
+TEST_F(ChatMultiTest, ScreenshotsInBothSkins) {
+    Open(1 << 9);
+    FillRoom();
+    RoomRestartNotice r;
+    r.Reason = "系统升级";
+    Send(r);
+    for (int i = 0; i < skins->SkinCount(); ++i) {
+        ASSERT_TRUE(skins->ApplySkin(i));
+        ApplySkinToApplication(skins->gSkinData(), i);
+        QApplication::processEvents();
+        Shot(*window, "room-window-skin" + std::to_string(i));
+    }
+    skins->ApplySkin(0);
+    ApplySkinToApplication(skins->gSkinData(), 0);
+}
+
+} // namespace
+} // namespace kel::test
