@@ -46,6 +46,19 @@ bool ServerApp::Start(std::string* error, bool any_free_ports) {
 
     if (cfg_.PortHttp != 0) {
         http_ = std::make_unique<HttpService>(*db_, community_, cfg_, log_);
+        // Web threads hand their notices to the loop, where the rooms live.
+        http_->OnBalanceChanged = [this](int32_t user, int32_t coins) {
+            loop_.Post([this, user, coins] {
+                for (auto& r : rooms_)
+                    if (r) r->BalanceChanged(user, coins);
+            });
+        };
+        http_->OnRestartNotice = [this](int32_t room, const std::string& reason) {
+            loop_.Post([this, room, reason] {
+                for (auto& r : rooms_)
+                    if (r) r->AnnounceRestart(room, reason);
+            });
+        };
         std::string host = cfg_.ListenAddress.empty() ? "0.0.0.0" : cfg_.ListenAddress;
         if (!http_->Start(host, any_free_ports ? 0 : cfg_.PortHttp)) {
             if (error) *error = "web server: cannot listen on " + host + ":" + std::to_string(cfg_.PortHttp);
