@@ -20,7 +20,8 @@ std::string_view NextWord(std::string_view& s) {
     return w;
 }
 
-constexpr const char* kHelp = "commands: announce ROOM TEXT (ROOM 0 = every room), help";
+constexpr const char* kHelp =
+    "commands: announce ROOM TEXT, restart ROOM [REASON] (ROOM 0 = every room), help";
 
 } // namespace
 
@@ -42,6 +43,19 @@ std::string RunOperatorCommand(ServerApp& app, const std::string& line) {
         for (int g = 1; g <= 3; ++g)
             if (RoomService* r = app.Rooms(g)) reached += r->Chat().Announce(room, text);
         return "announced to " + std::to_string(reached) + " stays";
+    }
+    if (cmd == "restart") {
+        std::string_view room_text = NextWord(rest);
+        int32_t room = 0;
+        auto [p, ec] = std::from_chars(room_text.data(), room_text.data() + room_text.size(), room);
+        if (room_text.empty() || ec != std::errc() || p != room_text.data() + room_text.size() || room < 0)
+            return "usage: restart ROOM [REASON]";
+        size_t b = rest.find_first_not_of(" \t");
+        std::string reason = b == std::string_view::npos ? std::string() : std::string(rest.substr(b));
+        int reached = 0;
+        for (int g = 1; g <= 3; ++g)
+            if (RoomService* r = app.Rooms(g)) reached += r->AnnounceRestart(room, reason);
+        return "restart notice to " + std::to_string(reached) + " stays";
     }
     return std::string("unknown command; ") + kHelp;
 }

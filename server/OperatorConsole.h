@@ -1,6 +1,7 @@
 #pragma once
 // The operator's commands, one line each, as typed on the server's console:
 //   announce ROOM TEXT   system announcement to a room (0: every room)
+//   restart ROOM [REASON] notice that the room restarts in ten minutes
 //   help
 // Returns the answer to print.
 #include <string>

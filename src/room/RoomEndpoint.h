@@ -32,4 +32,9 @@ void LingerAndClose(ILoop& loop, std::unique_ptr<IRoomEndpoint> endpoint, uint32
 // Endpoints still lingering (for tests and for an orderly exit).
 int LingeringEndpoints();
 
+// At the program's end, when no loop runs any more: waits in real time (at
+// most `max_ms`) until the lingering endpoints have no unacknowledged
+// chunks, then closes and frees them all.
+void FinishLingeringEndpoints(uint32_t max_ms);
+
 } // namespace kel

@@ -18,7 +18,7 @@
 #include "protocol/MessageChannel.h"
 #include "shell/HtmlView.h"
 #include "shell/PsdMng.h"
-#include "shell/RoomPlaceholder.h"
+#include "room/RoomEndpoint.h"
 #include "shell/SelfInfo.h"
 #include "shell/ShowMessage2.h"
 #include "shell/SkinMessage.h"
@@ -31,7 +31,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 } // namespace
 
 TfrmRoomHall::TfrmRoomHall(ILoop& loop, TkelChatCFG& cfg, TOwnUser& own, TSetSkin* skins, QWidget* parent)
-    : QMainWindow(parent), cfg_(cfg), own_(own), skins_(skins) {
+    : QMainWindow(parent), loop_(loop), cfg_(cfg), own_(own), skins_(skins) {
     setObjectName("TfrmRoomHall");
     wbHall = new THtmlView(this);
     wbHall->setObjectName("wbHall");
@@ -84,6 +84,8 @@ TfrmRoomHall::~TfrmRoomHall() {
     udp_->SetActive(false);
     for (auto& r : rooms_)
         if (r) delete r.data();
+    // The rooms' leave requests get their short chance before the program ends.
+    FinishLingeringEndpoints(TChatRoom::kLeaveLingerMs);
     if (owns_catalogues_) {
         delete GlobalGift;
         GlobalGift = nullptr;
@@ -170,8 +172,8 @@ TfrmSelfInfo* TfrmRoomHall::OpenSelfInfo() {
 
 int32_t TfrmRoomHall::VideoDeviceIndex() const { return kel::VideoDeviceIndex(cfg_.AppPath); }
 
-std::vector<TfrmRoomPlaceholder*> TfrmRoomHall::RoomWindows() const {
-    std::vector<TfrmRoomPlaceholder*> out;
+std::vector<TfrmChatMulti*> TfrmRoomHall::RoomWindows() const {
+    std::vector<TfrmChatMulti*> out;
     for (const auto& r : rooms_)
         if (r) out.push_back(r);
     return out;
@@ -249,7 +251,7 @@ void TfrmRoomHall::BringRoomToFront(int32_t room_id) {
 void TfrmRoomHall::CloseRoom(int32_t room_id) {
     for (auto& r : rooms_) {
         if (r && r->RoomID() == room_id) {
-            TfrmRoomPlaceholder* w = r;
+            TfrmChatMulti* w = r;
             r = nullptr;
             delete w;
         }
@@ -259,7 +261,7 @@ void TfrmRoomHall::CloseRoom(int32_t room_id) {
 
 void TfrmRoomHall::CloseAllRooms() {
     for (auto& r : rooms_) {
-        TfrmRoomPlaceholder* w = r;
+        TfrmChatMulti* w = r;
         r = nullptr;
         delete w;
     }
@@ -268,9 +270,11 @@ void TfrmRoomHall::CloseAllRooms() {
 
 void TfrmRoomHall::OpenRoom(const RoomEntryAnswer& answer, uint32_t room_server_ip) {
     std::erase_if(rooms_, [](const auto& p) { return p.isNull(); });
-    auto* w = new TfrmRoomPlaceholder(answer, room_server_ip, this);
+    auto* w = new TfrmChatMulti(loop_, cfg_, own_, skins_, this);
     w->installEventFilter(this);
     rooms_.insert(rooms_.begin(), w);
+    w->InitRoom(answer.UserID, own_.NickName, answer.UserType, answer.ManagerLevel, answer.RightLevel,
+                answer.MicRight, answer.Room, room_server_ip, answer.RoomTicket, answer.Extra);
     w->show();
 }
 

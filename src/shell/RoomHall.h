@@ -10,7 +10,7 @@
 
 #include "shell/HallSession.h"
 #include "shell/PsdMng.h"
-#include "shell/RoomPlaceholder.h"
+#include "room/ChatMulti.h"
 
 class QLabel;
 
@@ -33,7 +33,7 @@ public:
     // Opens TfrmSelfInfo for the own user.
     TfrmSelfInfo* OpenSelfInfo();
     TPasswordMng* PasswordDialog() const { return psd_; }
-    std::vector<TfrmRoomPlaceholder*> RoomWindows() const;
+    std::vector<TfrmChatMulti*> RoomWindows() const;
     // The camera chosen in the setup wizard, for a room window's sender.
     int32_t VideoDeviceIndex() const;
 
@@ -70,6 +70,7 @@ private:
     void OpenRoom(const RoomEntryAnswer& answer, uint32_t room_server_ip) override;
     void LoginAccepted(const LoginAnswer& answer) override;
 
+    ILoop& loop_;
     TkelChatCFG& cfg_;
     TOwnUser& own_;
     TSetSkin* skins_;
@@ -77,7 +78,7 @@ private:
     std::unique_ptr<THallSession> session_;
     QPointer<TPasswordMng> psd_;
     // Room windows, the most recently active first.
-    std::vector<QPointer<TfrmRoomPlaceholder>> rooms_;
+    std::vector<QPointer<TfrmChatMulti>> rooms_;
     bool shown_once_ = false;
     bool destroyed_ = false;
     bool owns_catalogues_ = false; // this hall made the shared catalogues

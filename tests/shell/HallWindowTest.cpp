@@ -28,7 +28,9 @@
 #include "shell/Register.h"
 #include "shell/RegisterSession.h"
 #include "shell/RoomHall.h"
-#include "shell/RoomPlaceholder.h"
+#include <QTabWidget>
+
+#include "room/ChatMulti.h"
 #include "shell/SelfInfo.h"
 #include "shell/ShowMessage2.h"
 #include "shell/Startup.h"
@@ -172,8 +174,16 @@ TEST_F(HallWindow, MemberLogsInIsRememberedAndEntersRooms) {
     // A room link leads to the entry answer and one window for the room.
     h.Click("kelroomid:1001,0");
     ASSERT_TRUE(h.Until([&] { return h.hall->RoomWindows().size() == 1; })) << community().Log();
-    EXPECT_EQ(h.hall->RoomWindows()[0]->windowTitle(), "欢乐大厅");
+    EXPECT_EQ(h.hall->RoomWindows()[0]->windowTitle(), "(1001)欢乐大厅");
     EXPECT_EQ(h.hall->RoomWindows()[0]->RoomID(), 1001);
+    // The room window talks to the room server itself: its own record comes
+    // with the user list.
+    TfrmChatMulti* room = h.hall->RoomWindows()[0];
+    ASSERT_TRUE(Settle(loop, [&] { return room->Room().Inbound().Size() > 0; },
+                       [&] { return room->Room().Directory().FindUser(10001) != nullptr; }))
+        << community().Log();
+    EXPECT_EQ(room->pageUsers->tabText(0), "用户(1)");
+    Shot(*room, "hall-room-window");
     h.Click("kelroomid:1001,0");
     h.Until([] { return false; }, 300);
     EXPECT_EQ(h.hall->RoomWindows().size(), 1u);
