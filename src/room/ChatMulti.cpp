@@ -1,6 +1,7 @@
 #include "room/ChatMulti.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -28,6 +29,10 @@
 #include "config/TypeCFG.h"
 #include "foundation/kelUtils.h"
 #include "protocol/Encrypt.h"
+#include "config/Emotion.h"
+#include "room/ChatArea.h"
+#include "room/ChatLine.h"
+#include "room/KelChatMng.h"
 #include "room/PackUdpEndpoint.h"
 #include "room/SubMenu.h"
 #include "room/UserInfo.h"
@@ -48,7 +53,6 @@ constexpr int kTitleHeight = 32;
 constexpr int kBarHeight = 100;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-QString H(const std::string& s) { return Q(EscapeHtml(s)); }
 
 QLabel* Picture(QWidget* parent, const char* name) {
     auto* l = new QLabel(parent);
@@ -67,15 +71,31 @@ QToolButton* TitleButton(QWidget* parent, const char* name, const char* tip) {
     return b;
 }
 
-const char* SystemColour(int kind) {
-    switch (kind) {
-    case 0: return "#1565C0";
-    case 1: return "#0D47A1";
-    case 2: return "#D32F2F";
-    case 3: return "#2E7D32";
-    default: return "#6A1B9A";
+// What the chat area needs of its room.
+class TChatLink : public IChatRoom {
+public:
+    TChatLink(QWidget& window, TChatRoom& room) : window_(window), room_(room) {}
+    void SendRoomMessage(std::vector<uint8_t> msg) override { room_.SendRoomMessage(msg); }
+    RoomRequestHeader RequestHeader() const override { return room_.Header(); }
+    std::optional<std::string> LevelNameOf(int32_t id) const override {
+        const auto* u = room_.Directory().FindUser(id);
+        return u ? std::optional<std::string>(u->LevelName) : std::nullopt;
     }
-}
+    bool IsChatBlocked(int32_t id) const override { return room_.BlockedChat().contains(id); }
+    std::optional<std::string> NickNameOf(int32_t id) const override {
+        const auto* u = room_.Directory().FindUser(id);
+        return u ? std::optional<std::string>(u->NickName) : std::nullopt;
+    }
+    bool HasFocus() const override { return window_.isActiveWindow(); }
+    void FlashWindow() override { QApplication::alert(&window_); }
+    void ShowMessageBox(const std::string& text) override { TSkinMessage::ShowMessage(&window_, Q(text)); }
+    void AddPending(int32_t code, int32_t key) override { room_.Waits().AddWait(code, key); }
+    void RemovePending(int32_t code, int32_t key) override { room_.Waits().EndWait(code, key); }
+
+private:
+    QWidget& window_;
+    TChatRoom& room_;
+};
 
 } // namespace
 
@@ -96,6 +116,10 @@ TfrmChatMulti::TfrmChatMulti(ILoop& loop, TkelChatCFG& cfg, TOwnUser& own, TSetS
     ctx.RoomPorts = {cfg.PortRoom1, cfg.PortRoom2, cfg.PortRoom3};
     ctx.Locator = locator_.get();
     room_ = std::make_unique<TChatRoom>(loop, ctx, static_cast<IRoomView&>(*this), std::move(endpoint));
+    chat_link_ = std::make_unique<TChatLink>(*this, *room_);
+    lines_ = std::make_unique<TLineBuilder>();
+    lines_->ResourcePath = app_path_ + "Picture/";
+    lines_->Gifts = GlobalGift;
 
     BuildChrome();
     sub_menu_ = new TSubMenu(this);
@@ -299,21 +323,28 @@ void TfrmChatMulti::BuildMiddle() {
     kelRoomMemo->setTextFormat(Qt::PlainText);
     kelRoomMemo->setFixedHeight(24);
     v->addWidget(kelRoomMemo);
-    // The chat screens; the chat area with its input bar takes them over.
-    auto* split = new QSplitter(Qt::Vertical, bsPnlMid);
-    split->setObjectName("kelChatMng");
-    pubScreen = new QTextBrowser(split);
-    pubScreen->setObjectName("pubScreen");
-    priScreen = new QTextBrowser(split);
-    priScreen->setObjectName("priScreen");
-    for (QTextBrowser* s : {pubScreen, priScreen}) {
-        s->setOpenLinks(false);
-        s->setOpenExternalLinks(false);
-    }
-    split->addWidget(pubScreen);
-    split->addWidget(priScreen);
-    split->setSizes({420, 200});
-    v->addWidget(split, 1);
+    kelChatMng = new TkelChatMng(*chat_link_, *lines_, nullptr, GlobalEmotion, bsPnlMid);
+    kelChatMng->setObjectName("kelChatMng");
+    kelChatMng->SetPathRes(app_path_ + "Picture/");
+    kelChatMng->SetSplitView(true);
+    // The middle column takes what the side columns leave of the 1024 pixels.
+    kelChatMng->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+    kelChatMng->setMinimumWidth(0);
+    bsPnlMid->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+    pubScreen = kelChatMng->FPublicScreen;
+    priScreen = kelChatMng->FLowerScreen;
+    kelChatMng->OnSetSkin = [this](int x, int y) { btnSetSkin(QPoint(x, y)); };
+    kelChatMng->OperatePopEvent = [this](int32_t id, int x, int y) { PopUserMenu(id, QPoint(x, y)); };
+    kelChatMng->OnClickPay = [this] { btnPayClick(); };
+    v->addWidget(kelChatMng, 1);
+    // The chat codes go to the chat area unless a feature has taken them.
+    for (const auto& slot : TChatRoom::Slots())
+        if (!room_->HasHandler(slot.Code))
+            room_->SetHandler(slot.Code, [this](const TChatRoom::Block& m) { kelChatMng->HandleMessage(m.data(), m.size()); });
+    room_->OnMenuAction = [this](int32_t id, SubMenuEnum item) {
+        const TUserInfoUserMng* u = room_->Directory().FindUser(id);
+        if (u && item == SubMenuEnum::selectUse) kelChatMng->SelectTarget(id, u->NickName);
+    };
 }
 
 void TfrmChatMulti::BuildRight() {
@@ -383,6 +414,22 @@ void TfrmChatMulti::InitRoom(int32_t user_id, const std::string& nick, int16_t u
     init.RoomTicket = room_ticket;
     init.Reserved = extra;
     const bool entered = room_->InitRoom(init);
+    lines_->MyUserID = user_id;
+    ChatSelf self;
+    self.UserID = user_id;
+    self.NickName = room_->MyNick();
+    self.User = {user_type, manager_level};
+    self.Rules = {room.PublicChatBar, room.PrivateChatBar, room.RegisteredChatWaitS};
+    self.RoomKind = room.RoomKind;
+    self.Coins = own_.Coins;
+    if (const TUserInfoUserMng* me = room_->Directory().FindUser(user_id)) self.LevelName = me->LevelName;
+    // Captions in slot order; targets of slot 1 .. 4 at 526, 324, 425, 627.
+    TLinkBtnInfo links = {room.LinkCaptions[0], room.LinkCaptions[1], room.LinkCaptions[2], room.LinkCaptions[3],
+                          room.LinkTargets[2],  room.LinkTargets[0],  room.LinkTargets[1],  room.LinkTargets[3]};
+    const std::string pub = GlobalTypeCFG ? GlobalTypeCFG->PubChatColor : "FFFFFF";
+    const std::string pri = GlobalTypeCFG ? GlobalTypeCFG->PriChatColor : "FFFFFF";
+    kelChatMng->SetFliter(cfg_.FilterText);
+    kelChatMng->InitRoom(self, links, pub, pri, cfg_.RoomImagePrefix.empty() ? std::string() : cfg_.RoomImagePrefix + std::to_string(room.RoomID) + ".jpg");
     lblRoom->setText(Q(room_->RoomLabel()));
     setWindowTitle(Q(room_->Caption()));
     pageUsers->setTabVisible(3, TRoomUserLists::HiddenTabVisible(right_level));
@@ -507,34 +554,21 @@ void TfrmChatMulti::btnPayClick() {
 
 // ---- what the room shows
 
-void TfrmChatMulti::AppendLine(QTextBrowser* screen, const QString& html) {
-    screen->append(html);
-}
+void TfrmChatMulti::AppendLine(QTextBrowser* screen, const QString& html) { screen->append(html); }
 
-void TfrmChatMulti::PrivateHtml(const std::string& html) { AppendLine(priScreen, Q(html)); }
+void TfrmChatMulti::PrivateHtml(const std::string& html) { kelChatMng->Area().PrivateScreen().AppendHTML(html); }
 
-void TfrmChatMulti::PublicHtml(const std::string& html) { AppendLine(pubScreen, Q(html)); }
+void TfrmChatMulti::PublicHtml(const std::string& html) { kelChatMng->Area().PublicScreen().AppendHTML(html); }
 
 void TfrmChatMulti::PrivateSystemLine(int kind, const std::string& prefix, const std::string& text) {
-    AppendLine(priScreen, QString("<font color=\"%1\">%2%3</font>").arg(SystemColour(kind), H(prefix), H(text)));
+    kelChatMng->Area().ShowSystemMessage(kind, 0, prefix, text);
 }
 
-void TfrmChatMulti::EntryLine(const TUserInfoUserMng& user) {
-    AppendLine(pubScreen, QString("<font color=\"#2E7D32\">%1(%2) 进入本房间</font>")
-                              .arg(H(user.NickName))
-                              .arg(user.UserID));
-}
+void TfrmChatMulti::EntryLine(const TUserInfoUserMng& user) { kelChatMng->Area().ShowEntry(user.UserID, user.NickName); }
 
-void TfrmChatMulti::LeaveLine(int32_t user_id, const std::string& nick) {
-    AppendLine(pubScreen, QString("<font color=\"#757575\">%1(%2) 退出房间</font>").arg(H(nick)).arg(user_id));
-}
+void TfrmChatMulti::LeaveLine(int32_t user_id, const std::string& nick) { kelChatMng->Area().ShowLeave(nick); }
 
-void TfrmChatMulti::GiftEventLine(const TGiftEvent& e) {
-    AppendLine(priScreen, QString("<font color=\"#E65100\">%1 送给 %2 %3个%4</font>")
-                              .arg(H(e.GiverNick), H(e.ReceiverNick))
-                              .arg(e.Count)
-                              .arg(H(e.GiftName)));
-}
+void TfrmChatMulti::GiftEventLine(const TGiftEvent& e) { kelChatMng->Area().ShowGiftEvent(e, std::string()); }
 
 void TfrmChatMulti::LuxuryGiftsChanged() {
     const auto& gifts = room_->LuxuryGifts();
@@ -572,6 +606,8 @@ void TfrmChatMulti::ShowProfile(const TUserProfile& profile) {
     w->show();
     w->raise();
 }
+
+void TfrmChatMulti::UserLeft(int32_t user_id, bool) { kelChatMng->RemoveTarget(user_id); }
 
 void TfrmChatMulti::OwnRecordChanged(const TUserInfoUserMng& user) {
     if (user.UserID == own_.UserID) {

@@ -27,6 +27,9 @@ class QToolButton;
 
 namespace kel {
 
+class IChatRoom;
+class TLineBuilder;
+class TkelChatMng;
 class TkelChatCFG;
 class TSetSkin;
 class TSubMenu;
@@ -72,6 +75,8 @@ public:
     QWidget* kelshwlb1;
     QPushButton *btnUserInfo, *btnPay;
     QLabel* kelRoomMemo;
+    // The chat area and its two screens.
+    TkelChatMng* kelChatMng;
     QTextBrowser *pubScreen, *priScreen;
     QWidget *kelGive, *kelControl;
     std::array<QLabel*, 3> FAVWindows{};
@@ -112,6 +117,7 @@ private:
     void RoomDescription(const std::string& plain) override;
     void CoinsChanged(int32_t coins) override;
     void ShowProfile(const TUserProfile& profile) override;
+    void UserLeft(int32_t user_id, bool full) override;
     void OwnRecordChanged(const TUserInfoUserMng& user) override;
     void EntryRefused(const std::string& text) override;
     void KeepAliveLost() override;
@@ -124,6 +130,8 @@ private:
     // Before room_: answers in flight outlive the room, not the locator.
     std::unique_ptr<THttpIpLocator> locator_;
     std::unique_ptr<TChatRoom> room_;
+    std::unique_ptr<IChatRoom> chat_link_;
+    std::unique_ptr<TLineBuilder> lines_;
     TSubMenu* sub_menu_ = nullptr;
     QMenu* skin_menu_ = nullptr;
     QPointer<TfrmSelfInfo> self_info_;
