@@ -11,6 +11,7 @@
 #include "protocol/Envelope.h"
 #include "protocol/HallMessages.h"
 #include "protocol/LayoutSupport.h"
+#include "protocol/MessageChannel.h"
 #include "protocol/RoomMessages.h"
 #include "room/RoomTexts.h"
 
@@ -222,10 +223,8 @@ void TChatRoom::SendManagerListQuery() {
 
 void TChatRoom::QueueInbound(uint32_t ip_net, uint16_t port, const uint8_t* data, int32_t len) {
     // Only the room server speaks to a room window.
-    if (ip_net != server_addr_ || port != server_port_ || !ctx_.Cipher || len <= 0) return;
-    auto plain = OpenMessage(*ctx_.Cipher, data, static_cast<size_t>(len));
-    if (!plain) return;
-    inbound_.Push(std::move(*plain));
+    if (ip_net != server_addr_ || port != server_port_ || !ctx_.Cipher) return;
+    ReceiveMessage(*ctx_.Cipher, inbound_, ip_net, port, data, len);
 }
 
 void TChatRoom::PumpInbound() {
