@@ -33,6 +33,7 @@
 #include "room/ChatArea.h"
 #include "room/ChatLine.h"
 #include "room/KelChatMng.h"
+#include "room/KelRoomMemo.h"
 #include "room/PackUdpEndpoint.h"
 #include "room/SubMenu.h"
 #include "room/UserInfo.h"
@@ -318,10 +319,8 @@ void TfrmChatMulti::BuildMiddle() {
     auto* v = new QVBoxLayout(bsPnlMid);
     v->setContentsMargins(0, 0, 0, 0);
     v->setSpacing(2);
-    kelRoomMemo = new QLabel(bsPnlMid);
+    kelRoomMemo = new TkelRoomMemo(*lines_, bsPnlMid);
     kelRoomMemo->setObjectName("kelRoomMemo");
-    kelRoomMemo->setTextFormat(Qt::PlainText);
-    kelRoomMemo->setFixedHeight(24);
     v->addWidget(kelRoomMemo);
     kelChatMng = new TkelChatMng(*chat_link_, *lines_, nullptr, GlobalEmotion, bsPnlMid);
     kelChatMng->setObjectName("kelChatMng");
@@ -571,16 +570,8 @@ void TfrmChatMulti::LeaveLine(int32_t user_id, const std::string& nick) { kelCha
 void TfrmChatMulti::GiftEventLine(const TGiftEvent& e) { kelChatMng->Area().ShowGiftEvent(e, std::string()); }
 
 void TfrmChatMulti::LuxuryGiftsChanged() {
-    const auto& gifts = room_->LuxuryGifts();
-    if (gifts.empty()) {
-        kelRoomMemo->clear();
-        return;
-    }
-    const auto& g = gifts.back();
-    kelRoomMemo->setText(QString("豪华礼物：%1 送给 %2 %3个%4")
-                             .arg(Q(g.GiverNick), Q(g.ReceiverNick))
-                             .arg(g.Count)
-                             .arg(Q(g.GiftName)));
+    kelRoomMemo->LuXuryGiftList = room_->LuxuryGifts();
+    kelRoomMemo->Refresh();
 }
 
 void TfrmChatMulti::RoomDescription(const std::string& plain) {

@@ -30,6 +30,7 @@ namespace kel {
 class IChatRoom;
 class TLineBuilder;
 class TkelChatMng;
+class TkelRoomMemo;
 class TkelChatCFG;
 class TSetSkin;
 class TSubMenu;
@@ -74,7 +75,7 @@ public:
     QLineEdit* bsEditSearch;
     QWidget* kelshwlb1;
     QPushButton *btnUserInfo, *btnPay;
-    QLabel* kelRoomMemo;
+    TkelRoomMemo* kelRoomMemo;
     // The chat area and its two screens.
     TkelChatMng* kelChatMng;
     QTextBrowser *pubScreen, *priScreen;

@@ -9,6 +9,7 @@
 #include "foundation/kelUtils.h"
 #include "protocol/Encrypt.h"
 #include "protocol/Envelope.h"
+#include "protocol/ChatMessages.h"
 #include "protocol/HallMessages.h"
 #include "protocol/LayoutSupport.h"
 #include "protocol/MessageChannel.h"
@@ -88,6 +89,7 @@ TChatRoom::TChatRoom(ILoop& loop, TRoomContext ctx, IRoomView& view, std::unique
     Register(cmd::kKeepAliveAnswer, &TChatRoom::OnKeepAliveAnswer);
     Register(cmd::kEnterRoomAnswer, &TChatRoom::OnEnterRoomAnswer);
     Register(cmd::kRoomRestart, &TChatRoom::OnRoomRestart);
+    Register(cmd::kLuxuryGiftList, &TChatRoom::OnLuxuryGiftList);
     Register(cmd::kBalanceChanged, &TChatRoom::OnBalanceChanged);
     Register(cmd::kUserEntered, &TChatRoom::OnUserEntered);
     Register(cmd::kUserEnteredNotice, &TChatRoom::OnUserEnteredPlain);
@@ -311,6 +313,15 @@ void TChatRoom::OnEnterRoomAnswer(const Block& m) {
     view_.LuxuryGiftsChanged();
     if (ctx_.Gifts && ctx_.Gifts->FindGift(a->LatestGift.GiftID)) view_.GiftEventLine(a->LatestGift);
     view_.RoomDescription(StripTagsFirstLine(room_.Description));
+}
+
+// 8002 replaces the banner's list as a whole; unlike the entry answer's
+// list, every record the server sends is kept, kind 7 included.
+void TChatRoom::OnLuxuryGiftList(const Block& m) {
+    auto l = Decode<LuxuryGiftList>(m);
+    if (!l) return;
+    luxury_ = std::move(l->Gifts);
+    view_.LuxuryGiftsChanged();
 }
 
 void TChatRoom::OnRoomRestart(const Block& m) {

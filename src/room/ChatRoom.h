@@ -210,6 +210,7 @@ private:
     void OnKeepAliveAnswer(const Block& m);
     void OnEnterRoomAnswer(const Block& m);
     void OnRoomRestart(const Block& m);
+    void OnLuxuryGiftList(const Block& m);
     void OnBalanceChanged(const Block& m);
     void OnUserEntered(const Block& m);
     void OnUserEnteredPlain(const Block& m);

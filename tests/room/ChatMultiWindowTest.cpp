@@ -27,6 +27,9 @@
 #include "shell/SkinApply.h"
 #include "shell/SkinMessage.h"
 #include "shell/Screenshots.h"
+#include "protocol/ChatMessages.h"
+#include "room/KelRoomMemo.h"
+#include "room/KelRoomChatEdit.h"
 
 namespace kel::test {
 namespace {
@@ -207,12 +210,46 @@ TEST_F(ChatMultiTest, KeepAliveLossClosesTheWindowAfterItsHandler) {
     EXPECT_EQ(MessageCode(sent->back().Plain.data(), sent->back().Plain.size()), cmd::kLeaveRoom);
 }
 
+TEST_F(ChatMultiTest, LuxuryListReplacesTheBanner) {
+    Open();
+    LuxuryGiftList list;
+    TGiftEvent g;
+    g.GiverID = 200000;
+    g.GiverNick = "星光";
+    g.ReceiverID = 200037;
+    g.ReceiverNick = "<b>月亮姐姐</b>";
+    g.GiftID = 104;
+    g.Count = 99;
+    g.GiftName = "花束";
+    g.Kind = 7; // kept: the list replaces the banner as the server sends it
+    list.Gifts = {g};
+    Send(list);
+    ASSERT_EQ(window->kelRoomMemo->LuXuryGiftList.size(), 1u);
+    const QString shown = window->kelRoomMemo->WBMemo->toPlainText();
+    EXPECT_TRUE(shown.contains("星光(200000)给<b>月亮姐姐</b>(200037)送99个 花束")) << shown.toStdString();
+    list.Gifts.clear();
+    Send(list);
+    EXPECT_TRUE(window->kelRoomMemo->LuXuryGiftList.empty());
+}
+
 TEST_F(ChatMultiTest, ScreenshotsInBothSkins) {
     Open(1 << 9);
     FillRoom();
     RoomRestartNotice r;
     r.Reason = "系统升级";
     Send(r);
+    LuxuryGiftList list;
+    TGiftEvent g;
+    g.GiverID = 200000;
+    g.GiverNick = "星光";
+    g.ReceiverID = 200037;
+    g.ReceiverNick = "月亮姐姐";
+    g.GiftID = 104;
+    g.Count = 99;
+    g.GiftName = "花束";
+    g.Message = "生日快乐";
+    list.Gifts = {g};
+    Send(list);
     for (int i = 0; i < skins->SkinCount(); ++i) {
         ASSERT_TRUE(skins->ApplySkin(i));
         ApplySkinToApplication(skins->gSkinData(), i);
