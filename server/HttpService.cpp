@@ -1,5 +1,8 @@
 #include "HttpService.h"
 
+#include <chrono>
+#include <thread>
+
 #include <arpa/inet.h>
 #include <httplib.h>
 
@@ -94,6 +97,10 @@ bool HttpService::Start(const std::string& host, uint16_t port) {
     }
     port_ = static_cast<uint16_t>(bound);
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // The library's stop() reaches only a server that has begun listening;
+    // a Stop() right after Start() would otherwise leave the thread in
+    // accept for good. Its loop starts at once, so this wait is short.
+    for (int i = 0; i < 5000 && !server_->is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 
