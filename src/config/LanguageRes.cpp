@@ -6,6 +6,8 @@
 
 namespace kel {
 
+TLanguageRes* GlobalLanguageRes = nullptr;
+
 TLanguageRes::~TLanguageRes() { Unload(); }
 
 void TLanguageRes::Unload()

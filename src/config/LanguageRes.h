@@ -37,4 +37,8 @@ private:
     int32_t (*get_interesting_)(int32_t, const char**, const char**) = nullptr;
 };
 
+// The phrase library of the running program, loaded once with the other
+// catalogues for all room windows; nullptr until then.
+extern TLanguageRes* GlobalLanguageRes;
+
 } // namespace kel

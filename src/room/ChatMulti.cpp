@@ -24,6 +24,7 @@
 
 #include "config/ChatCFG.h"
 #include "config/Gift.h"
+#include "config/LanguageRes.h"
 #include "config/RightQuery.h"
 #include "config/SetSkin.h"
 #include "config/TypeCFG.h"
@@ -322,7 +323,7 @@ void TfrmChatMulti::BuildMiddle() {
     kelRoomMemo = new TkelRoomMemo(*lines_, bsPnlMid);
     kelRoomMemo->setObjectName("kelRoomMemo");
     v->addWidget(kelRoomMemo);
-    kelChatMng = new TkelChatMng(*chat_link_, *lines_, nullptr, GlobalEmotion, bsPnlMid);
+    kelChatMng = new TkelChatMng(*chat_link_, *lines_, GlobalLanguageRes, GlobalEmotion, bsPnlMid);
     kelChatMng->setObjectName("kelChatMng");
     kelChatMng->SetPathRes(app_path_ + "Picture/");
     kelChatMng->SetSplitView(true);
@@ -567,7 +568,10 @@ void TfrmChatMulti::EntryLine(const TUserInfoUserMng& user) { kelChatMng->Area()
 
 void TfrmChatMulti::LeaveLine(int32_t user_id, const std::string& nick) { kelChatMng->Area().ShowLeave(nick); }
 
-void TfrmChatMulti::GiftEventLine(const TGiftEvent& e) { kelChatMng->Area().ShowGiftEvent(e, std::string()); }
+void TfrmChatMulti::GiftEventLine(const TGiftEvent& e) {
+    // The currency's name fills the line's "万…币".
+    kelChatMng->Area().ShowGiftEvent(e, GlobalTypeCFG ? GlobalTypeCFG->LogoName : std::string());
+}
 
 void TfrmChatMulti::LuxuryGiftsChanged() {
     kelRoomMemo->LuXuryGiftList = room_->LuxuryGifts();

@@ -213,6 +213,7 @@ void TkelChatMng::BuildToolbar(QWidget* bar) {
     h->addStretch(1);
     auto* skin = new QToolButton(bar);
     skin->setText("设置皮肤");
+    skin->setToolTip("设置皮肤");
     skin->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     skin->setAutoRaise(true);
     skin->setFixedSize(75, 22);
@@ -222,6 +223,7 @@ void TkelChatMng::BuildToolbar(QWidget* bar) {
     });
     h->addWidget(skin);
     ToolButtons.push_back(skin);
+    toolbar_full_width_ = h->minimumSize().width();
 }
 
 void TkelChatMng::BuildMenus() {
@@ -332,6 +334,21 @@ void TkelChatMng::LayoutLinkBar() {
 void TkelChatMng::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     LayoutLinkBar();
+    FitToolbar();
+}
+
+void TkelChatMng::FitToolbar() {
+    // In a narrow column (the room window's middle one) the skin button
+    // keeps only its picture and the target box gives up some width, so
+    // that every tool stays visible; the caption comes back when there is
+    // room for the whole bar.
+    if (ToolButtons.empty()) return;
+    QToolButton* skin = ToolButtons.back();
+    QWidget* bar = skin->parentWidget();
+    const bool wide = bar->width() >= toolbar_full_width_;
+    skin->setToolButtonStyle(wide ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly);
+    skin->setFixedSize(wide ? 75 : 22, 22);
+    cbbTarget->setFixedWidth(wide ? 110 : 84);
 }
 
 void TkelChatMng::PickEmotion() {

@@ -87,6 +87,7 @@ private:
     void ScreenLink(const std::string& href, QPoint pos);
     void ClickLinkButton(int i);
     void LayoutLinkBar();
+    void FitToolbar();
     void PickEmotion();
 
     TLineBuilder& lines_;
@@ -96,6 +97,7 @@ private:
     QSplitter* splitter_;
     QWidget* lower_panel_;
     QWidget* link_bar_;
+    int toolbar_full_width_ = 0;
     TLinkBtnInfo links_{};
     std::string path_res_;
     bool refreshing_ = false;

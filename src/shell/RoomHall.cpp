@@ -12,8 +12,10 @@
 #include "config/ChatCFG.h"
 #include "config/Emotion.h"
 #include "config/Gift.h"
+#include "config/LanguageRes.h"
 #include "config/TypeCFG.h"
 #include "config/SetSkin.h"
+#include "foundation/kelDebug.h"
 #include "protocol/Encrypt.h"
 #include "protocol/MessageChannel.h"
 #include "shell/HtmlView.h"
@@ -91,6 +93,8 @@ TfrmRoomHall::~TfrmRoomHall() {
         GlobalGift = nullptr;
         delete GlobalEmotion;
         GlobalEmotion = nullptr;
+        delete GlobalLanguageRes;
+        GlobalLanguageRes = nullptr;
         delete GlobalTypeCFG;
         GlobalTypeCFG = nullptr;
     }
@@ -130,6 +134,11 @@ void TfrmRoomHall::showEvent(QShowEvent* event) {
     if (owns_catalogues_) {
         if (!GlobalGift) GlobalGift = new TGift(cfg_.AppPath + "Gift.dat");
         if (!GlobalEmotion) GlobalEmotion = new TEmotion(cfg_.AppPath + "Picture/Face/");
+        if (!GlobalLanguageRes) {
+            // Without the library the phrase menus stay empty; the room still works.
+            GlobalLanguageRes = new TLanguageRes;
+            if (!GlobalLanguageRes->Load(cfg_.AppPath)) Log("fun phrases: " + std::string(kLanguageResName) + " not loaded");
+        }
     }
     session_->Start();
 }

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QTextBrowser>
 
 #include <gtest/gtest.h>
@@ -30,6 +31,13 @@
 #include "protocol/ChatMessages.h"
 #include "room/KelRoomMemo.h"
 #include "room/KelRoomChatEdit.h"
+#include "room/KelChatMng.h"
+#include "room/ChatRules.h"
+#include "room/ChatArea.h"
+#include "config/Emotion.h"
+#include "config/LanguageRes.h"
+#include <QCheckBox>
+#include <QComboBox>
 
 namespace kel::test {
 namespace {
@@ -43,6 +51,9 @@ protected:
         cfg = std::make_unique<TkelChatCFG>(KEL_APP_FOLDER);
         GlobalTypeCFG = levels = new TkelTypeCFG(cfg->AppPath + "UserLevel.ini");
         GlobalGift = gifts = new TGift(cfg->AppPath + "Gift.dat");
+        GlobalEmotion = emotions = new TEmotion(cfg->AppPath + "Picture/Face/");
+        GlobalLanguageRes = language = new TLanguageRes;
+        language->Load(cfg->AppPath);
         skins = std::make_unique<TSetSkin>(cfg->AppPath);
         own.UserID = kMe;
         own.NickName = "我自己";
@@ -58,11 +69,15 @@ protected:
         TSkinMessage::SetResponder(nullptr);
         GlobalTypeCFG = nullptr;
         GlobalGift = nullptr;
+        GlobalEmotion = nullptr;
+        GlobalLanguageRes = nullptr;
         delete levels;
         delete gifts;
+        delete emotions;
+        delete language;
     }
 
-    void Open(int32_t rights = 0) {
+    void Open(int32_t rights = 0, int16_t user_type = 2) {
         auto ep = std::make_unique<FakeEndpoint>();
         sent = ep->sent;
         endpoint = ep.get();
@@ -74,7 +89,7 @@ protected:
         room.Description = "欢迎来到欢乐大厅，文明聊天，快乐唱歌！";
         room.WelcomeTexts[0] = "本房间禁止刷屏";
         room.WelcomeStyle = "color:#C62828; font-weight:bold";
-        window->InitRoom(kMe, "我自己", 2, 0, rights, 0x3F, room, kServerIp, 777, 0);
+        window->InitRoom(kMe, "我自己", user_type, 0, rights, 0x3F, room, kServerIp, 777, 0);
         window->show();
         QApplication::processEvents();
     }
@@ -115,10 +130,93 @@ protected:
         Send(a);
     }
 
+
+    std::string Face(size_t i) const { return emotions->Groups().at(0).faces.at(i).id; }
+    ChatBroadcast Public(int32_t from, const std::string& nick, const std::string& text) {
+        ChatBroadcast m;
+        m.FromUserID = from;
+        m.FromNick = nick;
+        m.FromLevel = "VIP会员";
+        m.TimeText = "20:15:07";
+        m.FontName = "WenQuanYi Micro Hei";
+        m.FontSize = 11;
+        m.FontColor = 0x2040C0;
+        m.Text = text;
+        return m;
+    }
+    // The chat requests the window sent, in order.
+    std::vector<ChatRequest> ChatsSent() const {
+        std::vector<ChatRequest> out;
+        for (const auto& s : *sent)
+            if (auto m = Decode<ChatRequest>(s.Plain)) out.push_back(*m);
+        return out;
+    }
+    void Type(const std::string& text) {
+        // Typed as input-method text would arrive: key clicks know only ASCII.
+        window->kelChatMng->FInput->insertPlainText(QString::fromStdString(text));
+    }
+    void PressReturn() {
+        QTest::keyClick(window->kelChatMng->FInput, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    // A busy evening: public lines with emoticons, a whisper, a refusal, a
+    // fun phrase, dice, an announcement and a gift event.
+    void BusyChat() {
+        auto hello = Public(200000, "星光", "大家晚上好\\e" + Face(0) + "\\e" + Face(1));
+        hello.FontStyles = kFontBold;
+        Send(hello);
+        Send(Public(200074, "老王", "今晚谁先唱？<BR>我来第一首\\e" + Face(2)));
+        PrivateChatMessage w;
+        w.FromUserID = 200037;
+        w.FromNick = "月亮姐姐";
+        w.FromLevel = "室主";
+        w.ToUserID = kMe;
+        w.ToNick = "我自己";
+        w.Whisper = true;
+        w.TimeText = "20:15:09";
+        w.FontName = "WenQuanYi Micro Hei";
+        w.FontSize = 10;
+        w.FontColor = 0x8A2BE2;
+        w.Text = "悄悄告诉你，九点有抽奖\\e" + Face(3);
+        Send(w);
+        Send(Public(200111, "Tom", "<b>假的系统消息</b> <a href=\"link[Pay:]\">点我充值</a>"));
+        FunPhraseDelivered act;
+        act.FromUserID = 200037;
+        act.FromNick = "月亮姐姐";
+        act.FromLevel = "室主";
+        act.ToUserID = 200000;
+        act.ToNick = "星光";
+        act.ToLevel = "站长";
+        act.Phrase = 4023;
+        Send(act);
+        DiceResult d;
+        d.UserID = 200185;
+        d.NickName = "歌神";
+        d.Die1 = 3;
+        d.Die2 = 5;
+        Send(d);
+        SystemAnnouncement ann;
+        ann.Text = "服务器将于 23:00 维护十分钟";
+        Send(ann);
+        TGiftEvent e;
+        e.GiverID = 200000;
+        e.GiverNick = "星光";
+        e.ReceiverID = 200037;
+        e.ReceiverNick = "月亮姐姐";
+        e.GiftID = gifts->GiftCount() ? gifts->GiftAt(0)->id : 101;
+        e.Count = 9;
+        e.Time = 46000.875;
+        window->kelChatMng->Area().ShowGiftEvent(e, "金");
+        QApplication::processEvents();
+    }
+
+    QString priScreenText() const { return window->priScreen->toPlainText(); }
     ManualLoop loop;
     std::unique_ptr<TkelChatCFG> cfg;
     TkelTypeCFG* levels = nullptr;
     TGift* gifts = nullptr;
+    TEmotion* emotions = nullptr;
+    TLanguageRes* language = nullptr;
     std::unique_ptr<TSetSkin> skins;
     TOwnUser own;
     QPointer<TfrmChatMulti> window;
@@ -232,6 +330,68 @@ TEST_F(ChatMultiTest, LuxuryListReplacesTheBanner) {
     EXPECT_TRUE(window->kelRoomMemo->LuXuryGiftList.empty());
 }
 
+TEST_F(ChatMultiTest, ChatGoesOutAndComesInThroughTheWindow) {
+    Open(0, 3);
+    FillRoom();
+    const std::string face = Face(4);
+    // Public: typed text and a picked emoticon go out as chat text; the
+    // own line is echoed on the lower screen.
+    Type("大家好");
+    window->kelChatMng->FInput->InsertEmotion(cfg->AppPath + "Picture/Face/" + face + ".gif");
+    PressReturn();
+    auto chats = ChatsSent();
+    ASSERT_EQ(chats.size(), 1u);
+    EXPECT_EQ(chats[0].Text, "大家好\\e" + face);
+    EXPECT_EQ(chats[0].ToUserID, 0);
+    EXPECT_FALSE(chats[0].Whisper);
+    EXPECT_TRUE(priScreenText().contains("大家好"));
+    EXPECT_TRUE(window->kelChatMng->FInput->toPlainText().isEmpty());
+
+    // Incoming: a public line on the upper screen, a whisper to me on the lower
+    // one, the server's refusal on the upper one; markup sent as chat stays text.
+    Send(Public(200000, "星光", "欢迎欢迎 <b>粗体</b>"));
+    EXPECT_TRUE(window->pubScreen->toPlainText().contains("欢迎欢迎 <b>粗体</b>"));
+    PrivateChatMessage w;
+    w.FromUserID = 200037;
+    w.FromNick = "月亮姐姐";
+    w.ToUserID = kMe;
+    w.ToNick = "我自己";
+    w.Whisper = true;
+    w.Text = "只有你能看到";
+    Send(w);
+    EXPECT_TRUE(priScreenText().contains("只有你能看到"));
+    EXPECT_FALSE(window->pubScreen->toPlainText().contains("只有你能看到"));
+    ChatRefused r;
+    r.Reason = 1;
+    Send(r);
+    EXPECT_TRUE(window->pubScreen->toPlainText().contains(QString::fromStdString(ChatRefusalText(1))));
+
+    // The user menu picks the target; the whisper box then sends privately.
+    ASSERT_TRUE(window->PopUserMenu(200037, {}, false));
+    window->SubMenu().Item(SubMenuEnum::selectUse)->trigger();
+    EXPECT_EQ(window->kelChatMng->cbbTarget->currentText(), "月亮姐姐");
+    ASSERT_TRUE(window->kelChatMng->chkWhisper->isEnabled());
+    window->kelChatMng->chkWhisper->setChecked(true);
+    loop.AdvanceBy(5000);
+    Type("收到");
+    PressReturn();
+    chats = ChatsSent();
+    ASSERT_EQ(chats.size(), 2u);
+    EXPECT_EQ(chats[1].ToUserID, 200037);
+    EXPECT_EQ(chats[1].ToNick, "月亮姐姐");
+    EXPECT_TRUE(chats[1].Whisper);
+
+    // A fun phrase from the phrase library goes out as 20022 to the target.
+    ASSERT_TRUE(language->Loaded());
+    ASSERT_FALSE(window->kelChatMng->FActionMenu->actions().isEmpty());
+    window->kelChatMng->FActionMenu->actions().front()->trigger();
+    std::optional<FunPhraseRequest> fun;
+    for (const auto& s : *sent)
+        if (auto m = Decode<FunPhraseRequest>(s.Plain)) fun = m;
+    ASSERT_TRUE(fun);
+    EXPECT_EQ(fun->ToUserID, 200037);
+}
+
 TEST_F(ChatMultiTest, ScreenshotsInBothSkins) {
     Open(1 << 9);
     FillRoom();
@@ -250,10 +410,16 @@ TEST_F(ChatMultiTest, ScreenshotsInBothSkins) {
     g.Message = "生日快乐";
     list.Gifts = {g};
     Send(list);
+    BusyChat();
     for (int i = 0; i < skins->SkinCount(); ++i) {
         ASSERT_TRUE(skins->ApplySkin(i));
         ApplySkinToApplication(skins->gSkinData(), i);
         QApplication::processEvents();
+        // Every chat tool fits in the middle column's toolbar.
+        for (QToolButton* b : window->kelChatMng->ToolButtons) {
+            ASSERT_TRUE(b->isVisible());
+            EXPECT_LE(b->geometry().right(), b->parentWidget()->width() - 1) << b->toolTip().toStdString();
+        }
         Shot(*window, "room-window-skin" + std::to_string(i));
     }
     skins->ApplySkin(0);
