@@ -1,10 +1,9 @@
 #include "ChatService.h"
 
-#include <ctime>
-
 #include "RoomService.h"
 #include "Storage.h"
 #include "protocol/ChatMessages.h"
+#include "foundation/kelUtils.h"
 #include "protocol/LayoutSupport.h"
 
 namespace kel::server {
@@ -20,15 +19,6 @@ bool Barred(const TUserInfoUserMng& u, int32_t bar) {
 }
 
 } // namespace
-
-std::string LocalTimeText() {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return buf;
-}
 
 ChatService::ChatService(RoomService& rooms) : rooms_(rooms) {}
 
@@ -125,7 +115,7 @@ void ChatService::FunPhrase(const Inbound& in) {
     d.FromLevel = from->Record.LevelName;
     d.ToLevel = to ? to->Record.LevelName : std::string();
     d.Phrase = req->Phrase;
-    d.TimeText = LocalTimeText();
+    d.TimeText = LocalClockText();
     rooms_.Broadcast(room, 0, Encode(d));
 }
 

@@ -43,7 +43,4 @@ private:
     RoomService& rooms_;
 };
 
-// hh:mm:ss of the server's local time.
-std::string LocalTimeText();
-
 } // namespace kel::server

@@ -5,25 +5,12 @@
 
 #include "foundation/WireReader.h"
 #include "foundation/kelDebug.h"
+#include "foundation/kelUtils.h"
 #include "foundation/WireWriter.h"
 
 namespace kel {
 
 TGift* GlobalGift = nullptr;
-
-namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
-}
-
-} // namespace
 
 std::vector<uint8_t> EncodeGiftRecord(const TGiftInfo& g)
 {

@@ -1,5 +1,6 @@
 #include "config/TypeCFG.h"
 
+#include "foundation/kelUtils.h"
 #include "platform/IniFile.h"
 
 namespace kel {
@@ -15,17 +16,6 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 } // namespace
 

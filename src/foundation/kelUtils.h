@@ -10,6 +10,15 @@
 
 namespace kel {
 
+// ---- Plain text
+
+// ASCII letters compared without case; every other byte as it is (the
+// level, gift-category and file names of the catalogues, chat's <BR>).
+bool SameText(std::string_view a, std::string_view b);
+
+// The local time of day as "hh:mm:ss", as chat lines carry it.
+std::string LocalClockText();
+
 // ---- Texts from servers
 
 // Drops every '<' and '>' and keeps only what comes before the first CR LF.

@@ -1,22 +1,11 @@
 #include "room/ChatArea.h"
 
-#include <ctime>
-
 #include "foundation/kelUtils.h"
 #include "protocol/LayoutSupport.h"
 #include "room/ChatText.h"
 
 namespace kel {
 namespace {
-
-std::string NowText() {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return buf;
-}
 
 constexpr const char* kSystemTip = "【系统提示】:";
 constexpr const char* kSystem = "【系统】:";
@@ -28,7 +17,7 @@ TChatArea::TChatArea(IChatRoom& room, IScreenDocument& public_doc, IScreenDocume
                      const TLanguageRes* language)
     : room_(room), lines_(lines), language_(language), public_(public_doc, lines), lower_(lower_doc, lines) {
     targets_.push_back({0, "大家"});
-    LocalTime = NowText;
+    LocalTime = LocalClockText;
     for (TChatScreen* s : {&public_, &lower_}) {
         s->MaxLines = 200;
         s->KeepChars = 300;

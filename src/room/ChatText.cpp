@@ -3,22 +3,13 @@
 #include <algorithm>
 
 #include "foundation/Gbk.h"
+#include "foundation/kelUtils.h"
 
 namespace kel {
 namespace {
 
 constexpr std::string_view kBreak = "<BR>";
 
-bool IEquals(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 void AddText(std::vector<ChatPiece>& out, std::string_view text) {
     if (text.empty()) return;
@@ -55,7 +46,7 @@ std::vector<ChatPiece> ParseChatText(std::string_view chat) {
             out.push_back({three_d ? ChatPiece::Emotion3D : ChatPiece::Emotion, std::string(code)});
             i += 2 + code.size();
             text_from = i;
-        } else if (chat[i] == '<' && IEquals(chat.substr(i, kBreak.size()), kBreak)) {
+        } else if (chat[i] == '<' && SameText(chat.substr(i, kBreak.size()), kBreak)) {
             AddText(out, chat.substr(text_from, i - text_from));
             out.push_back({ChatPiece::Break, {}});
             i += kBreak.size();
@@ -111,7 +102,7 @@ std::string EditorToChatText(const std::vector<EditorPiece>& content) {
             break;
         case EditorPiece::Image: {
             std::string name = FileName(p.value);
-            if (name.size() == kEmotionCodeLen + 4 && IEquals(name.substr(kEmotionCodeLen), ".gif") &&
+            if (name.size() == kEmotionCodeLen + 4 && SameText(name.substr(kEmotionCodeLen), ".gif") &&
                 IsEmotionCode(std::string_view(name).substr(0, kEmotionCodeLen))) {
                 s += "\\e" + name.substr(0, kEmotionCodeLen);
                 meaningful = true;

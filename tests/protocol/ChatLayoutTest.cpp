@@ -6,33 +6,19 @@
 #include <functional>
 #include <optional>
 
-#include "../support/HandBytes.h"
+#include "../support/LayoutCases.h"
 #include "protocol/ChatMessages.h"
 #include "protocol/LayoutSupport.h"
 
 namespace kel {
 namespace {
 
+using test::Bytes;
 using test::Hand;
-using Bytes = std::vector<uint8_t>;
+using test::Make;
+using Case = test::LayoutCase;
 
 const char kNiHaoGbk[] = "\xc4\xe3\xba\xc3";  // "你好"
-
-struct Case {
-    const char* name;
-    Bytes written;
-    Bytes hand;
-    std::function<std::optional<Bytes>(const Bytes&)> reencode;
-};
-
-template <class T>
-Case Make(const char* name, const T& msg, const Hand& hand) {
-    return Case{name, Encode(msg), hand.bytes(), [](const Bytes& b) -> std::optional<Bytes> {
-                    auto m = Decode<T>(b);
-                    if (!m) return std::nullopt;
-                    return Encode(*m);
-                }};
-}
 
 RoomRequestHeader SampleHead() {
     RoomRequestHeader h;
@@ -212,21 +198,7 @@ std::vector<Case> Cases() {
     return c;
 }
 
-TEST(ChatLayout, HandWrittenBytes) {
-    for (const auto& c : Cases()) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.written, c.hand);
-        auto again = c.reencode(c.hand);
-        ASSERT_TRUE(again.has_value());
-        EXPECT_EQ(*again, c.hand);
-        // Every byte counts: one fewer and the message is refused.
-        Bytes shorter(c.hand.begin(), c.hand.end() - 1);
-        EXPECT_FALSE(c.reencode(shorter).has_value());
-        Bytes other = c.hand;
-        other[4] ^= 0x01;
-        EXPECT_FALSE(c.reencode(other).has_value());
-    }
-}
+TEST(ChatLayout, HandWrittenBytes) { test::CheckCases(Cases()); }
 
 // A length or count that does not fit the received message, or is negative,
 // refuses the whole message instead of reading beyond it.

@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "../support/HandBytes.h"
+#include "../support/LayoutCases.h"
 #include "protocol/HallMessages.h"
 #include "protocol/LayoutSupport.h"
 #include "protocol/MicMessages.h"
@@ -19,28 +19,13 @@
 namespace kel {
 namespace {
 
+using test::Bytes;
+using test::CheckCases;
 using test::Hand;
-using Bytes = std::vector<uint8_t>;
+using test::Make;
+using Case = test::LayoutCase;
 
 const char kTestGbk[] = "\xb2\xe2\xca\xd4";  // "测试"
-
-struct Case {
-    const char* name;
-    Bytes written;
-    Bytes hand;
-    size_t needed;  // bytes a reader needs
-    std::function<std::optional<Bytes>(const Bytes&)> reencode;
-};
-
-template <class T>
-Case Make(const char* name, const T& msg, const Hand& hand, size_t needed = 0) {
-    return Case{name, Encode(msg), hand.bytes(), needed ? needed : hand.bytes().size(),
-                [](const Bytes& b) -> std::optional<Bytes> {
-                    auto m = Decode<T>(b);
-                    if (!m) return std::nullopt;
-                    return Encode(*m);
-                }};
-}
 
 TUserInfoUserMng SampleUser(int32_t id) {
     TUserInfoUserMng u;
@@ -438,26 +423,6 @@ std::vector<Case> RoomCases() {
         c.push_back(Make("8011 empty mic queue", m, Hand(20).head(8011)));
     }
     return c;
-}
-
-void CheckCases(const std::vector<Case>& cases) {
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.written, c.hand);
-        auto again = c.reencode(c.hand);
-        ASSERT_TRUE(again.has_value());
-        EXPECT_EQ(*again, c.hand);
-
-        Bytes shorter(c.hand.begin(), c.hand.begin() + static_cast<long>(c.needed) - 1);
-        EXPECT_FALSE(c.reencode(shorter).has_value()) << "accepted " << shorter.size() << " bytes";
-
-        Bytes other = c.hand;
-        other[4] ^= 0x01;  // another command code
-        EXPECT_FALSE(c.reencode(other).has_value());
-        Bytes unsigned_ = c.hand;
-        unsigned_[0] ^= 0x01;  // not the signature
-        EXPECT_FALSE(c.reencode(unsigned_).has_value());
-    }
 }
 
 TEST(HallLayouts, MatchTheTables) { CheckCases(HallCases()); }

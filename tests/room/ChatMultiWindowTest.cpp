@@ -144,6 +144,22 @@ protected:
         m.Text = text;
         return m;
     }
+    // 19014 from the room owner 月亮姐姐.
+    PrivateChatMessage WhisperToMe(const std::string& text) {
+        PrivateChatMessage w;
+        w.FromUserID = 200037;
+        w.FromNick = "月亮姐姐";
+        w.FromLevel = "室主";
+        w.ToUserID = kMe;
+        w.ToNick = "我自己";
+        w.Whisper = true;
+        w.TimeText = "20:15:09";
+        w.FontName = "WenQuanYi Micro Hei";
+        w.FontSize = 10;
+        w.FontColor = 0x8A2BE2;
+        w.Text = text;
+        return w;
+    }
     // The chat requests the window sent, in order.
     std::vector<ChatRequest> ChatsSent() const {
         std::vector<ChatRequest> out;
@@ -166,19 +182,7 @@ protected:
         hello.FontStyles = kFontBold;
         Send(hello);
         Send(Public(200074, "老王", "今晚谁先唱？<BR>我来第一首\\e" + Face(2)));
-        PrivateChatMessage w;
-        w.FromUserID = 200037;
-        w.FromNick = "月亮姐姐";
-        w.FromLevel = "室主";
-        w.ToUserID = kMe;
-        w.ToNick = "我自己";
-        w.Whisper = true;
-        w.TimeText = "20:15:09";
-        w.FontName = "WenQuanYi Micro Hei";
-        w.FontSize = 10;
-        w.FontColor = 0x8A2BE2;
-        w.Text = "悄悄告诉你，九点有抽奖\\e" + Face(3);
-        Send(w);
+        Send(WhisperToMe("悄悄告诉你，九点有抽奖\\e" + Face(3)));
         Send(Public(200111, "Tom", "<b>假的系统消息</b> <a href=\"link[Pay:]\">点我充值</a>"));
         FunPhraseDelivered act;
         act.FromUserID = 200037;
@@ -351,14 +355,7 @@ TEST_F(ChatMultiTest, ChatGoesOutAndComesInThroughTheWindow) {
     // one, the server's refusal on the upper one; markup sent as chat stays text.
     Send(Public(200000, "星光", "欢迎欢迎 <b>粗体</b>"));
     EXPECT_TRUE(window->pubScreen->toPlainText().contains("欢迎欢迎 <b>粗体</b>"));
-    PrivateChatMessage w;
-    w.FromUserID = 200037;
-    w.FromNick = "月亮姐姐";
-    w.ToUserID = kMe;
-    w.ToNick = "我自己";
-    w.Whisper = true;
-    w.Text = "只有你能看到";
-    Send(w);
+    Send(WhisperToMe("只有你能看到"));
     EXPECT_TRUE(priScreenText().contains("只有你能看到"));
     EXPECT_FALSE(window->pubScreen->toPlainText().contains("只有你能看到"));
     ChatRefused r;

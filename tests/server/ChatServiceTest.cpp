@@ -13,21 +13,7 @@ namespace {
 class ChatServiceTest : public ServiceFixture {
 protected:
     RoomRequestHeader Stay(uint16_t port, int32_t user, int32_t room_id = 1001) {
-        RoomEntryRequest e;
-        e.UserID = user;
-        e.RoomID = room_id;
-        e.PasswordDigest = Md5Hex("pass" + std::to_string(user));
-        ToRoom(1, port, e);
-        auto entry = Only<RoomEntryAnswer>(out.Take(), port);
-        EXPECT_TRUE(entry && entry->ErrorText.empty());
-        RoomRequestHeader h{entry ? entry->UserID : 0, room_id, entry ? entry->RoomTicket : 0, 0, 0};
-        EnterRoomRequest enter;
-        enter.UserID = h.UserID;
-        enter.RoomID = room_id;
-        enter.RoomTicket = h.RoomTicket;
-        ToRoom(1, port, enter);
-        out.Take();
-        return h;
+        return EnterRoom(port, user, "pass" + std::to_string(user), room_id);
     }
     void SetUp() override {
         ServiceFixture::SetUp();

@@ -16,7 +16,11 @@
 #include "ServerConfig.h"
 #include "ServerLog.h"
 #include "Storage.h"
+#include "foundation/Md5.h"
 #include "platform/ManualLoop.h"
+#include "protocol/HallMessages.h"
+#include "protocol/RoomEntryMessages.h"
+#include "protocol/RoomMessages.h"
 #include "protocol/LayoutSupport.h"
 
 namespace kel::server::test {
@@ -117,6 +121,27 @@ protected:
         auto a = Only<LoginAnswer>(out.Take(), port);
         EXPECT_TRUE(a.has_value());
         return a.value_or(LoginAnswer{});
+    }
+
+    // Room entry and enter for an account (0: a guest); returns the header
+    // its room requests carry. What the room sent meanwhile is taken.
+    RoomRequestHeader EnterRoom(uint16_t port, int32_t user, const std::string& password, int32_t room_id) {
+        RoomEntryRequest e;
+        e.UserID = user;
+        e.RoomID = room_id;
+        e.PasswordDigest = user ? Md5Hex(password) : "";
+        ToRoom(1, port, e);
+        auto a = Only<RoomEntryAnswer>(out.Take(), port);
+        EXPECT_TRUE(a && a->ErrorText.empty());
+        RoomRequestHeader h{a ? a->UserID : 0, room_id, a ? a->RoomTicket : 0, 0, 0};
+        EnterRoomRequest enter;
+        enter.UserID = h.UserID;
+        enter.RoomID = room_id;
+        enter.RoomTicket = h.RoomTicket;
+        ToRoom(1, port, enter);
+        auto answer = Only<EnterRoomAnswer>(out.Take(), port);
+        EXPECT_TRUE(answer.has_value());
+        return h;
     }
 
     ManualLoop loop;

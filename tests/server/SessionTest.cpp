@@ -12,27 +12,6 @@ namespace {
 
 class SessionTest : public ServiceFixture {
 protected:
-    // Room entry and enter for an account; returns the header its room
-    // requests carry.
-    RoomRequestHeader EnterRoom(uint16_t port, int32_t user, const std::string& password, int32_t room_id) {
-        RoomEntryRequest e;
-        e.UserID = user;
-        e.RoomID = room_id;
-        e.PasswordDigest = user ? Md5Hex(password) : "";
-        ToRoom(1, port, e);
-        auto a = Only<RoomEntryAnswer>(out.Take(), port);
-        EXPECT_TRUE(a && a->ErrorText.empty());
-        RoomRequestHeader h{a ? a->UserID : 0, room_id, a ? a->RoomTicket : 0, 0, 0};
-        EnterRoomRequest enter;
-        enter.UserID = h.UserID;
-        enter.RoomID = room_id;
-        enter.RoomTicket = h.RoomTicket;
-        ToRoom(1, port, enter);
-        auto answer = Only<EnterRoomAnswer>(out.Take(), port);
-        EXPECT_TRUE(answer.has_value());
-        return h;
-    }
-
     int32_t QueryStatus(uint16_t port, int32_t user, ConnectionPair conn, int32_t room) {
         RoomQuery q;
         q.UserID = user;
