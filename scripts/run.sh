@@ -34,10 +34,6 @@ if [[ ! -x $app/Room || ! -x $app/kelserver ]]; then
 fi
 
 port_hall="$(sed -n 's/^PortHall=\([0-9]*\).*/\1/p' "$app/Config.ini" | head -n1)"
-if [[ ! -x $app/Room || ! -x $app/kelserver ]]; then
-  echo "run.sh: build/app/Room or build/app/kelserver was not built" >&2
-  exit 1
-fi
 
 port_hall="${port_hall:-23456}"
 server_pid=""
