@@ -14,6 +14,7 @@
 #include "protocol/LayoutSupport.h"
 #include "protocol/MessageChannel.h"
 #include "protocol/RoomMessages.h"
+#include "room/MicControl.h"
 #include "room/RoomTexts.h"
 
 namespace kel {
@@ -95,12 +96,12 @@ TChatRoom::TChatRoom(ILoop& loop, TRoomContext ctx, IRoomView& view, std::unique
     Register(cmd::kUserEnteredNotice, &TChatRoom::OnUserEnteredPlain);
     Register(cmd::kUserListWithNotices, &TChatRoom::OnUserList);
     Register(cmd::kUserList, &TChatRoom::OnUserList);
-    Register(cmd::kUserListMicStates, &TChatRoom::OnUserMicStates);
     Register(cmd::kUserLeft, &TChatRoom::OnUserLeft);
     Register(cmd::kUserLeftNotice, &TChatRoom::OnUserLeftPlain);
     Register(cmd::kUserProfileAnswer, &TChatRoom::OnProfileAnswer);
     Register(cmd::kUserAddressAnswer, &TChatRoom::OnAddressAnswer);
     Register(cmd::kManagerList, &TChatRoom::OnManagerList);
+    mic_ = std::make_unique<TMicControl>(*this, view_, loop_);
 }
 
 TChatRoom::~TChatRoom() {
@@ -111,6 +112,7 @@ TChatRoom::~TChatRoom() {
         sink_->Room = nullptr;
     }
     pump_.SetEnabled(false);
+    if (entered_) mic_->Shutdown();
     if (endpoint_) {
         if (entered_) {
             LeaveRoomRequest leave;
@@ -168,6 +170,7 @@ bool TChatRoom::InitRoom(const TRoomInit& init) {
     }
     pump_.Tag = 0;
     pump_.SetEnabled(true);
+    mic_->Start();
     EnterRoomRequest enter;
     enter.UserID = my_user_id_;
     enter.RoomID = room_id_;
@@ -371,24 +374,6 @@ void TChatRoom::OnUserList(const Block& m) {
     }
 }
 
-void TChatRoom::OnUserMicStates(const Block& m) {
-    auto l = Decode<UserMicStates>(m);
-    if (!l) return;
-    on_mic_.clear();
-    for (const auto& e : l->Entries) {
-        TUserInfoUserMng* rec = directory_.FindUser(e.UserID);
-        if (!rec) continue;
-        rec->MicState = e.State;
-        rec->MicTimeUsed = e.MicTimeUsed;
-        rec->MicTimeLimit = e.MicTimeLimit;
-        on_mic_.insert(e.UserID);
-        // Only the three public mics have windows.
-        if (e.Slot >= 0 && e.Slot <= 2) view_.StartPublicMicView(e.Slot, *rec, e);
-    }
-    directory_.Refilter();
-    directory_.RefreshViews();
-}
-
 void TChatRoom::OnUserLeft(const Block& m) {
     auto n = Decode<UserLeftNotice>(m);
     if (!n || !directory_.FindUser(n->UserID)) return;
@@ -397,6 +382,7 @@ void TChatRoom::OnUserLeft(const Block& m) {
     blocked_chat_.erase(n->UserID);
     on_mic_.erase(n->UserID);
     temp_managers_.erase(n->UserID);
+    mic_->UserLeft(n->UserID);
     view_.UserLeft(n->UserID, true);
 }
 
@@ -406,6 +392,7 @@ void TChatRoom::OnUserLeftPlain(const Block& m) {
     view_.LeaveLine(n->UserID, CleanNickname(n->NickName));
     directory_.RemoveUser(n->UserID);
     on_mic_.erase(n->UserID);
+    mic_->UserLeft(n->UserID);
     view_.UserLeft(n->UserID, false);
 }
 
@@ -472,6 +459,9 @@ void TChatRoom::OnPopEnvent(int32_t user_id, SubMenuEnum item) {
     switch (item) {
     case SubMenuEnum::dispInfo: SendProfileQuery(user_id); return;
     case SubMenuEnum::DispIP: SendAddressQuery(user_id); return;
+    case SubMenuEnum::AddCancelMic: mic_->OnAddCancelMic(user_id); return;
+    case SubMenuEnum::AddMicTime: mic_->OnAddMicTime(user_id); return;
+    case SubMenuEnum::smeSetMicOrder: mic_->OnSetMicOrder(); return;
     case SubMenuEnum::DisableChat:
         if (!blocked_chat_.erase(user_id)) blocked_chat_.insert(user_id);
         return;

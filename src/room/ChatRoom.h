@@ -39,6 +39,7 @@ namespace kel {
 class TEncrypt;
 class TGift;
 class TkelTypeCFG;
+class TMicControl;
 
 // The ten values the hall hands over, in InitRoom's order.
 struct TRoomInit {
@@ -64,6 +65,20 @@ struct TRoomContext {
     IIpLocator* Locator = nullptr;             // nullptr: locations stay empty
 };
 
+// What a public mic window is started with.
+struct TPublicMicView {
+    int Slot = 0;                 // 0..2
+    TUserInfoUserMng User;
+    uint32_t MediaIp = 0;         // relay of the user's stream, network order
+    uint16_t MediaPort = 0;
+    int32_t MediaTicket = 0;
+    bool Own = false;             // the own user: the window shows the local preview
+    // The window's user menu (all off for the own window).
+    bool MayKick = false, MayForbidChat = false, MayAddTime = false, MayTakeOff = false;
+    // This client's remembered choices for the slot.
+    bool AudioOn = true, VideoOn = true;
+};
+
 // The screens and parts of the window the logic writes to. Every method
 // has an empty default so that a window (or a test) takes what it shows.
 class IRoomView {
@@ -74,6 +89,7 @@ public:
     virtual void PublicHtml(const std::string& html) {}
     // A system line: `text` is plain text and is escaped by the screen.
     virtual void PrivateSystemLine(int kind, const std::string& prefix, const std::string& text) {}
+    virtual void PublicSystemLine(int kind, const std::string& prefix, const std::string& text) {}
     // The plain entry and leave lines of the public screen.
     virtual void EntryLine(const TUserInfoUserMng& user) {}
     virtual void LeaveLine(int32_t user_id, const std::string& nick) {}
@@ -85,8 +101,15 @@ public:
     // Lines "number nickname" for the manager page of the user-management
     // window; `may_manage` is right 4.
     virtual void ManagerListArrived(const std::vector<std::string>& lines, bool may_manage) {}
-    // A user in the directory took public mic `slot` (0..2).
-    virtual void StartPublicMicView(int slot, const TUserInfoUserMng& user, const TMicEntry& entry) {}
+    // A user in the directory took public mic `slot` (0..2); a window
+    // showing somebody else was stopped first.
+    virtual void StartPublicMicView(const TPublicMicView& view) {}
+    // Public mic `slot` is empty again (the own preview is detached).
+    virtual void StopPublicMicView(int slot) {}
+    // The remaining mic time of the user on `slot`, in ms (never negative).
+    virtual void PublicMicTime(int slot, int32_t remaining_ms) {}
+    // The floating private mic window of a user closes, if there is one.
+    virtual void ClosePrivateMicView(int32_t user_id) {}
     // A user left: the window's other parts forget him (chat targets, A/V
     // windows, private mics, gift receivers). `full` for 8016.
     virtual void UserLeft(int32_t user_id, bool full) {}
@@ -168,7 +191,11 @@ public:
     void OnPopEnvent(int32_t user_id, SubMenuEnum item);
     std::function<void(int32_t user_id, SubMenuEnum item)> OnMenuAction;
     std::set<int32_t>& BlockedChat() { return blocked_chat_; }
+    // Users known to hold a mic (FOnMicUsers).
     const std::set<int32_t>& OnMic() const { return on_mic_; }
+    std::set<int32_t>& OnMicUsers() { return on_mic_; }
+    // The mic queue and mic control of this room.
+    TMicControl& Mic() { return *mic_; }
     std::set<int32_t>& TempManagers() { return temp_managers_; }
 
     // ---- state
@@ -179,6 +206,7 @@ public:
     int32_t RightLevel() const { return right_level_; }
     int32_t MicRight() const { return mic_right_; }
     uint8_t MicState() const { return mic_state_; }
+    void SetMicState(uint8_t state) { mic_state_ = state; }
     const TRoomInfo& RoomInfo() const { return room_; }
     void SetRoomInfo(const TRoomInfo& room) { room_ = room; }
     int32_t RoomID() const { return room_id_; }
@@ -215,7 +243,6 @@ private:
     void OnUserEntered(const Block& m);
     void OnUserEnteredPlain(const Block& m);
     void OnUserList(const Block& m);
-    void OnUserMicStates(const Block& m);
     void OnUserLeft(const Block& m);
     void OnUserLeftPlain(const Block& m);
     void OnProfileAnswer(const Block& m);
@@ -234,6 +261,7 @@ private:
     std::unordered_map<int32_t, Handler> handlers_;
     std::set<int32_t> blocked_chat_, on_mic_, temp_managers_;
     std::vector<TGiftEvent> luxury_;
+    std::unique_ptr<TMicControl> mic_;
     // What the receive thread queues through: cut off when the room goes,
     // while the endpoint may still linger.
     struct TInboundSink {

@@ -94,6 +94,13 @@ bool TRoomUserLists::MatchesSearch(const TUserInfoUserMng& user) const {
            std::to_string(user.UserID).find(needle) != std::string::npos;
 }
 
+void TRoomUserLists::ClearMicOrder() {
+    mic_order_.Clear();
+    if (captions_[kMicOrder] == "麦序") return;
+    captions_[kMicOrder] = "麦序";
+    if (OnCaptionChanged) OnCaptionChanged(kMicOrder, captions_[kMicOrder]);
+}
+
 bool TRoomUserLists::HiddenTabVisible(int32_t rights) { return TRightQuery::HasRight(rights, 9); }
 
 void TRoomUserLists::SetCaption(Page page, int count) {

@@ -29,6 +29,9 @@ public:
     TUserList& lv_Hide() { return hide_; }
     TUserList& List(Page page);
 
+    // Empties the queue list (its caption reads "麦序") before the queue is
+    // filled again in a new order.
+    void ClearMicOrder();
     // The search box changed: keep the trimmed text and re-test everybody.
     void SetSearchText(const std::string& text);
     const std::string& SearchText() const { return search_; }

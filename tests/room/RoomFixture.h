@@ -65,9 +65,19 @@ public:
     void CoinsChanged(int32_t c) override { coins = c; }
     void ShowProfile(const TUserProfile& p) override { profiles.push_back(p); }
     void ManagerListArrived(const std::vector<std::string>& l, bool) override { managers = l; }
-    void StartPublicMicView(int slot, const TUserInfoUserMng& u, const TMicEntry&) override {
-        views.push_back({slot, u.UserID});
+    void PublicSystemLine(int kind, const std::string& prefix, const std::string& text) override {
+        lines.push_back({"publicsys", text, kind, prefix});
     }
+    void StartPublicMicView(const TPublicMicView& v) override {
+        views.push_back({v.Slot, v.User.UserID});
+        starts.push_back(v);
+    }
+    void StopPublicMicView(int slot) override { stops.push_back(slot); }
+    void PublicMicTime(int slot, int32_t remaining) override {
+        times[slot] = remaining;
+        ++time_updates;
+    }
+    void ClosePrivateMicView(int32_t id) override { closed_private.push_back(id); }
     void UserLeft(int32_t id, bool full) override { left.push_back({id, full}); }
     void OwnRecordChanged(const TUserInfoUserMng& u) override { own_changes.push_back(u); }
     void EntryRefused(const std::string& t) override { refused = t; }
@@ -86,6 +96,11 @@ public:
     std::vector<TUserProfile> profiles;
     std::vector<std::string> managers;
     std::vector<std::pair<int, int32_t>> views;
+    std::vector<TPublicMicView> starts;
+    std::vector<int> stops;
+    std::map<int, int32_t> times;
+    size_t time_updates = 0;
+    std::vector<int32_t> closed_private;
     std::vector<std::pair<int32_t, bool>> left;
     std::vector<TUserInfoUserMng> own_changes;
     int alive_lost = 0;
