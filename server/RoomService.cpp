@@ -5,6 +5,7 @@
 #include "Rights.h"
 #include "TextChecks.h"
 #include "protocol/LayoutSupport.h"
+#include "protocol/MicNotices.h"
 #include "protocol/RoomEntryMessages.h"
 
 namespace kel::server {
@@ -59,6 +60,7 @@ void RoomService::OnMessage(const Inbound& in) {
     case kel::ManagerListQuery::kCode: return ManagerListQuery(in);
     default:
         if (chat_.OnMessage(in)) return;
+        if (mic_.OnMessage(in)) return;
         return Drop(in, "code not served on the room port");
     }
 }
@@ -202,7 +204,9 @@ void RoomService::Enter(const Inbound& in) {
     if (pit != room.Waiting.end() && pit->second.Ticket == req->RoomTicket) {
         auto existing = room.Members.find(req->UserID);
         if (existing != room.Members.end()) {
-            // A second window of a user already present takes over the stay.
+            // A second window of a user already present takes over the
+            // stay; the mic of the first one ends.
+            mic_.Release(req->RoomID, req->UserID, MicDown::kReentered);
             existing->second.Record = pit->second.Record;
             existing->second.Ticket = pit->second.Ticket;
             member = &existing->second;
@@ -233,9 +237,7 @@ void RoomService::Enter(const Inbound& in) {
     answer.Echo = member->Echo;
     out_.Send(in.Ip, in.Port, Encode(answer));
     SendUserList(room, *member);
-    out_.Send(in.Ip, in.Port, Encode(UserMicStates{}));
-    out_.Send(in.Ip, in.Port, Encode(MicStateList{}));
-    out_.Send(in.Ip, in.Port, Encode(MicQueueList{}));
+    mic_.SendEntryLists(req->RoomID, in.Ip, in.Port);
 
     if (announce) {
         if (member->PlainNotices) {
@@ -281,6 +283,10 @@ void RoomService::RemoveMember(int32_t room_id, int32_t user_id, const char* why
     Room& room = rit->second;
     auto mit = room.Members.find(user_id);
     if (mit == room.Members.end()) return;
+    // Whoever leaves the room frees his mic first, so that the others see
+    // the slot empty before he is gone.
+    mic_.Release(room_id, user_id, user_id);
+    mit = room.Members.find(user_id);
     Member m = mit->second;
     room.Members.erase(mit);
     Publish(room_id);

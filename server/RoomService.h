@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ChatService.h"
+#include "MicService.h"
 #include "Community.h"
 #include "MessageSink.h"
 #include "ServerConfig.h"
@@ -31,6 +32,8 @@ public:
     int Group() const { return group_; }
     // The chat of this server group (announcements go through it).
     ChatService& Chat() { return chat_; }
+    // The mics of this server group's rooms.
+    MicService& Mics() { return mic_; }
 
     // Operator's notice that the room (0: every room of this group) will
     // restart in ten minutes (8005).
@@ -95,7 +98,9 @@ private:
     TTimer expiry_;
     std::map<int32_t, Room> rooms_;
     friend class ChatService;
+    friend class MicService;
     ChatService chat_{*this};
+    MicService mic_{*this};
     uint64_t next_seq_ = 1;
 };
 

@@ -1,5 +1,7 @@
 #include "ServerConfig.h"
 
+#include <arpa/inet.h>
+
 #include "platform/IniFile.h"
 
 namespace kel::server {
@@ -18,10 +20,23 @@ std::string Resolve(const std::string& path, const std::string& app_dir) {
 
 } // namespace
 
-std::string ServerConfig::WebBase() const {
-    std::string host = PublicAddress;
-    if (host.empty()) host = (ListenAddress.empty() || ListenAddress == "0.0.0.0") ? "127.0.0.1" : ListenAddress;
-    return "http://" + host + ":" + std::to_string(PortHttp);
+namespace {
+
+// The host clients are told: the public address, else the listening one,
+// else loopback.
+std::string ClientHost(const ServerConfig& c) {
+    if (!c.PublicAddress.empty()) return c.PublicAddress;
+    return (c.ListenAddress.empty() || c.ListenAddress == "0.0.0.0") ? "127.0.0.1" : c.ListenAddress;
+}
+
+} // namespace
+
+std::string ServerConfig::WebBase() const { return "http://" + ClientHost(*this) + ":" + std::to_string(PortHttp); }
+
+uint32_t ServerConfig::MediaIp() const {
+    in_addr a{};
+    if (inet_pton(AF_INET, ClientHost(*this).c_str(), &a) != 1) return 0;
+    return a.s_addr;
 }
 
 ServerConfig LoadServerConfig(const std::string& file, const std::string& app_dir) {
@@ -34,6 +49,7 @@ ServerConfig LoadServerConfig(const std::string& file, const std::string& app_di
     c.PortRoom[1] = Port(ini, "PortRoom2", c.PortRoom[1]);
     c.PortRoom[2] = Port(ini, "PortRoom3", c.PortRoom[2]);
     c.PortHttp = Port(ini, "PortHttp", c.PortHttp);
+    c.PortMedia = Port(ini, "PortMedia", c.PortMedia);
     c.Database = Resolve(ini.ReadString("Server", "Database", c.Database), app_dir);
     int32_t timeout = ini.ReadInteger("Server", "SessionTimeoutMs", static_cast<int32_t>(c.SessionTimeoutMs));
     if (timeout > 0) c.SessionTimeoutMs = static_cast<uint32_t>(timeout);

@@ -14,6 +14,8 @@ struct ServerConfig {
     uint16_t PortHall = 23456;
     uint16_t PortRoom[3] = {20011, 20022, 20033};
     uint16_t PortHttp = 8080;  // 0 = no web server
+    // The media relay handed out with every mic grant.
+    uint16_t PortMedia = 20044;
     std::string Database = "kelserver.db";
     // A session that sent nothing for this long is removed as if it had
     // left. The client gives up after 300000 ms without an answer.
@@ -30,6 +32,8 @@ struct ServerConfig {
     std::string LogFile;
 
     std::string WebBase() const;  // "http://host:port"
+    // The address clients reach this server at, network byte order.
+    uint32_t MediaIp() const;
 };
 
 // Reads `file`; a missing file gives the defaults. `app_dir` (with a

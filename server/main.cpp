@@ -41,7 +41,8 @@ void Usage() {
         "\n"
         "[Server] keys and defaults: ListenAddress=127.0.0.1, PublicAddress=,\n"
         "PortHall=23456, PortRoom1=20011, PortRoom2=20022, PortRoom3=20033 (0 turns a\n"
-        "server group off), PortHttp=8080 (0 = no web server), Database=kelserver.db,\n"
+        "server group off), PortHttp=8080 (0 = no web server), PortMedia=20044 (the media\n"
+        "relay named in mic grants), Database=kelserver.db,\n"
         "SessionTimeoutMs=300000, SessionCheckMs=5000, WordFilter=, RegistrationsPerHour=20,\n"
         "GiftCatalogue=Gift.csv, LogFile=.\n"
         "A new database is seeded with the demo community (see README.md).\n");

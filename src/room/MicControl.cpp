@@ -329,11 +329,16 @@ void TMicControl::OnMicChanged(const std::vector<uint8_t>& m) {
         Public(0, subject + " 被 " + PartyText(c->OperatorID, CleanNickname(c->OperatorNick), me) + " 抱上公麦");
     }
 
+    if (c->NewState == kPubMic && (c->Slot < 0 || c->Slot >= kSlots)) {
+        view_.PublicSystemLine(2, "【系统】", "获得麦号失败，上麦失败！");
+        return;
+    }
+    // The record first, so that the window starts with the new mic time.
+    s->MicState = c->NewState;
+    s->MicTimeUsed = c->MicTimeUsed;
+    s->MicTimeLimit = c->MicTimeLimit;
+    s->MicOrder = c->MicOrder;
     if (c->NewState == kPubMic) {
-        if (c->Slot < 0 || c->Slot >= kSlots) {
-            view_.PublicSystemLine(2, "【系统】", "获得麦号失败，上麦失败！");
-            return;
-        }
         view_.ClosePrivateMicView(c->UserID);
         StartSlot(c->Slot, c->UserID, c->MediaIp, c->MediaPort);
         if (c->UserID == me) my_slot_ = c->Slot;
@@ -344,11 +349,6 @@ void TMicControl::OnMicChanged(const std::vector<uint8_t>& m) {
         if (c->UserID == me) my_slot_ = -1;
     }
     if (c->UserID == me) room_.SetMicState(c->NewState);
-
-    s->MicState = c->NewState;
-    s->MicTimeUsed = c->MicTimeUsed;
-    s->MicTimeLimit = c->MicTimeLimit;
-    s->MicOrder = c->MicOrder;
     room_.Directory().Refilter();
     room_.Directory().RefreshViews();
 }

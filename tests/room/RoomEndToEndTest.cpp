@@ -17,6 +17,7 @@
 #include "protocol/RoomEntryMessages.h"
 #include "room/ChatRoom.h"
 #include "room/IpLocator.h"
+#include "room/MicControl.h"
 #include "room/PackUdpEndpoint.h"
 
 namespace kel::server::test {
@@ -174,6 +175,26 @@ TEST_F(RoomEndToEnd, KeepAliveHoldsTheStayWhileASilentOneIsDropped) {
     EXPECT_TRUE(Has(va, "leave", "小红"));
     EXPECT_EQ(app->Members().RoomCount(1001), 1);
     EXPECT_EQ(va.alive_lost, 0);
+}
+
+TEST_F(RoomEndToEnd, AMicTakenOverLoopbackAndAManagerTakingItAway) {
+    a = Open(va, 10005, "pass10005", "阿强");
+    b = Open(vb, 10001, "pass10001", "小明");
+    ASSERT_TRUE(Drive([&] { return a->Directory().FindUser(10001) && b->Directory().FindUser(10005); }));
+    b->Mic().ReqMic(1);
+    ASSERT_TRUE(Drive([&] { return a->Mic().SlotUser(0) == 10001 && b->Mic().MySlot() == 0; }));
+    EXPECT_TRUE(b->Mic().OwnSender().Running());
+    EXPECT_EQ(b->Waits().Count(), 0u);
+    EXPECT_TRUE(Has(va, "publicsys", "小明(10001) 由 不在麦 转为上 公麦"));
+    ASSERT_EQ(va.starts.size(), 1u);
+    EXPECT_EQ(va.starts[0].MediaIp, kel::test::kServerIp);
+    EXPECT_EQ(va.starts[0].User.MicTimeLimit, 600000);
+
+    a->Mic().OnAddCancelMic(10001);
+    ASSERT_TRUE(Drive([&] { return b->Mic().MySlot() == -1 && a->Mic().SlotUser(0) == 0; }));
+    EXPECT_TRUE(Has(va, "system", "成功抱用户下麦"));
+    EXPECT_TRUE(Has(vb, "publicsys", "你 被 阿强(10005) 强制下麦"));
+    EXPECT_FALSE(b->Mic().OwnSender().Running());
 }
 
 } // namespace
