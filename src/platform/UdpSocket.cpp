@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <system_error>
+#include <vector>
 
 namespace kel {
 
@@ -18,6 +20,60 @@ int SockErrorCode(int err_no) {
     if (err_no == ECONNREFUSED) return kSockConnReset;
     return err_no;
 }
+
+namespace {
+
+sockaddr_in Ipv4(uint32_t ip_net, uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = ip_net;
+    a.sin_port = htons(port);
+    return a;
+}
+
+UdpSocket::Received Failure(int err_no) {
+    using S = UdpSocket::Received::Status;
+    UdpSocket::Received r;
+    r.error = SockErrorCode(err_no);
+    r.status = r.error == kSockWouldBlock ? S::WouldBlock : r.error == kSockConnReset ? S::ConnReset : S::Error;
+    return r;
+}
+
+} // namespace
+
+// The datagrams of one receive batch: kRecvBatch slots of max_datagram
+// bytes, and how far RecvFrom has handed them out.
+struct UdpSocket::RecvBatch {
+    explicit RecvBatch(size_t max) : max_datagram(max), bytes(kRecvBatch * max) {}
+    size_t max_datagram;
+    std::vector<uint8_t> bytes;
+    mmsghdr msgs[kRecvBatch]{};
+    iovec iov[kRecvBatch]{};
+    sockaddr_in from[kRecvBatch]{};
+    size_t count = 0, next = 0;
+    bool owe_would_block = false; // the last batch was short
+
+    void Drop() {
+        count = next = 0;
+        owe_would_block = false;
+    }
+};
+
+// Queued datagrams: their bytes one after another, and where each goes.
+struct UdpSocket::SendBatch {
+    struct Item {
+        sockaddr_in to;
+        size_t offset, len;
+    };
+    std::vector<uint8_t> bytes;
+    std::vector<Item> items;
+    std::vector<mmsghdr> msgs;
+    std::vector<iovec> iov;
+};
+
+UdpSocket::UdpSocket() = default;
+
+UdpSocket::~UdpSocket() { Close(); }
 
 int UdpSocket::Open(uint16_t port) {
     Close();
@@ -48,6 +104,8 @@ void UdpSocket::Close() {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
     bound_port_ = 0;
+    if (recv_batch_) recv_batch_->Drop();
+    if (send_batch_) send_batch_->items.clear();
 }
 
 int UdpSocket::SetSendBufSize(int bytes) {
@@ -61,18 +119,113 @@ int UdpSocket::SetRecvBufSize(int bytes) {
 }
 
 int UdpSocket::SendTo(uint32_t ip_net, uint16_t port, const void* data, size_t len) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = ip_net;
-    a.sin_port = htons(port);
+    const sockaddr_in a = Ipv4(ip_net, port);
     ssize_t n;
     do {
-        n = sendto(fd_, data, len, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        n = sendto(fd_, data, len, MSG_NOSIGNAL, reinterpret_cast<const sockaddr*>(&a), sizeof a);
     } while (n < 0 && errno == EINTR);
     return n < 0 ? SockErrorCode(errno) : 0;
 }
 
+
 UdpSocket::Received UdpSocket::RecvFrom(void* buf, size_t size) {
+    return recv_batch_ ? RecvBatched(buf, size) : RecvOne(buf, size);
+}
+
+void UdpSocket::SetRecvBatch(size_t max_datagram) {
+    if (max_datagram == 0)
+        recv_batch_.reset();
+    else if (!recv_batch_ || recv_batch_->max_datagram != max_datagram)
+        recv_batch_ = std::make_unique<RecvBatch>(max_datagram);
+}
+
+bool UdpSocket::HasBuffered() const {
+    return recv_batch_ && recv_batch_->next < recv_batch_->count;
+}
+
+UdpSocket::Received UdpSocket::RecvBatched(void* buf, size_t size) {
+    RecvBatch& b = *recv_batch_;
+    if (b.next == b.count) {
+        // The batch is done: what its handlers sent goes out before more
+        // is read.
+        FlushSends();
+        if (b.owe_would_block) {
+            b.owe_would_block = false;
+            return Failure(EAGAIN);
+        }
+        for (size_t i = 0; i < kRecvBatch; ++i) {
+            b.iov[i] = {b.bytes.data() + i * b.max_datagram, b.max_datagram};
+            msghdr& h = b.msgs[i].msg_hdr;
+            h = {};
+            h.msg_name = &b.from[i];
+            h.msg_namelen = sizeof b.from[i];
+            h.msg_iov = &b.iov[i];
+            h.msg_iovlen = 1;
+        }
+        int n;
+        do {
+            // MSG_TRUNC makes each length the datagram's real one.
+            n = recvmmsg(fd_, b.msgs, kRecvBatch, MSG_TRUNC | MSG_DONTWAIT, nullptr);
+        } while (n < 0 && errno == EINTR);
+        if (n <= 0) return Failure(n < 0 ? errno : EAGAIN);
+        b.count = static_cast<size_t>(n);
+        b.next = 0;
+        b.owe_would_block = b.count < kRecvBatch;
+    }
+    const size_t i = b.next++;
+    Received r;
+    r.ip_net = b.from[i].sin_addr.s_addr;
+    r.port = ntohs(b.from[i].sin_port);
+    const size_t len = b.msgs[i].msg_len;
+    r.len = static_cast<int32_t>(len);
+    if (len > size || len > b.max_datagram) {
+        r.status = Received::Status::TooLong;
+        return r;
+    }
+    if (len > 0) std::memcpy(buf, b.bytes.data() + i * b.max_datagram, len);
+    r.status = Received::Status::Data;
+    return r;
+}
+
+void UdpSocket::QueueSend(uint32_t ip_net, uint16_t port, const void* data, size_t len) {
+    if (!send_batch_) send_batch_ = std::make_unique<SendBatch>();
+    SendBatch& q = *send_batch_;
+    if (q.items.size() >= kSendBatch) FlushSends();
+    if (q.items.empty()) q.bytes.clear();
+    const size_t offset = q.bytes.size();
+    const auto* p = static_cast<const uint8_t*>(data);
+    q.bytes.insert(q.bytes.end(), p, p + len);
+    q.items.push_back({Ipv4(ip_net, port), offset, len});
+}
+
+size_t UdpSocket::QueuedSends() const { return send_batch_ ? send_batch_->items.size() : 0; }
+
+void UdpSocket::FlushSends() {
+    if (!send_batch_ || send_batch_->items.empty()) return;
+    SendBatch& q = *send_batch_;
+    const size_t n = q.items.size();
+    q.msgs.assign(n, mmsghdr{});
+    q.iov.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        SendBatch::Item& item = q.items[i];
+        q.iov[i] = {q.bytes.data() + item.offset, item.len};
+        msghdr& h = q.msgs[i].msg_hdr;
+        h.msg_name = &item.to;
+        h.msg_namelen = sizeof item.to;
+        h.msg_iov = &q.iov[i];
+        h.msg_iovlen = 1;
+    }
+    for (size_t i = 0; i < n && fd_ >= 0;) {
+        const int sent = sendmmsg(fd_, q.msgs.data() + i, static_cast<unsigned>(n - i), MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        // A failure belongs to the first datagram not sent: it is dropped,
+        // and the rest are tried again.
+        i += sent > 0 ? static_cast<size_t>(sent) : 1;
+    }
+    q.items.clear();
+}
+
+UdpSocket::Received UdpSocket::RecvOne(void* buf, size_t size) {
     Received r;
     sockaddr_in a{};
     socklen_t alen = sizeof a;
@@ -81,15 +234,9 @@ UdpSocket::Received UdpSocket::RecvFrom(void* buf, size_t size) {
         // MSG_TRUNC makes the call return the datagram's real length.
         n = recvfrom(fd_, buf, size, MSG_TRUNC, reinterpret_cast<sockaddr*>(&a), &alen);
     } while (n < 0 && errno == EINTR);
+    if (n < 0) return Failure(errno);
     r.ip_net = a.sin_addr.s_addr;
     r.port = ntohs(a.sin_port);
-    if (n < 0) {
-        r.error = SockErrorCode(errno);
-        r.status = r.error == kSockWouldBlock  ? Received::Status::WouldBlock
-                   : r.error == kSockConnReset ? Received::Status::ConnReset
-                                               : Received::Status::Error;
-        return r;
-    }
     r.len = static_cast<int32_t>(n);
     r.status = static_cast<size_t>(n) > size ? Received::Status::TooLong : Received::Status::Data;
     return r;
@@ -105,12 +252,15 @@ SocketReadThread::~SocketReadThread() {
     if (event_fd_ >= 0) close(event_fd_);
 }
 
-void SocketReadThread::Start(int fd, std::function<bool()> on_readable) {
+void SocketReadThread::Start(int fd, std::function<bool()> on_readable, std::function<bool()> buffered,
+                             std::function<void()> batch_end) {
     Stop();
     uint64_t drain;
     [[maybe_unused]] ssize_t n = read(event_fd_, &drain, sizeof drain);
     stop_.store(false, std::memory_order_release);
     on_readable_ = std::move(on_readable);
+    buffered_ = std::move(buffered);
+    batch_end_ = std::move(batch_end);
     thread_ = std::thread([this, fd] { Run(fd); });
 }
 
@@ -125,15 +275,19 @@ void SocketReadThread::Stop() {
 void SocketReadThread::Run(int fd) {
     pollfd fds[2] = {{fd, POLLIN, 0}, {event_fd_, POLLIN, 0}};
     while (!stop_.load(std::memory_order_acquire)) {
-        fds[0].revents = fds[1].revents = 0;
-        int rc = poll(fds, 2, -1);
-        if (rc < 0) {
-            if (errno == EINTR) continue;
-            break;
+        // Datagrams already read into memory are handled without waiting:
+        // poll() would not see them.
+        if (!(buffered_ && buffered_())) {
+            fds[0].revents = fds[1].revents = 0;
+            int rc = poll(fds, 2, -1);
+            if (rc < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            if (stop_.load(std::memory_order_acquire) || fds[1].revents) break;
+            if (fds[0].revents & (POLLNVAL)) break;
+            if (!(fds[0].revents & (POLLIN | POLLERR))) continue;
         }
-        if (stop_.load(std::memory_order_acquire) || fds[1].revents) break;
-        if (fds[0].revents & (POLLNVAL)) break;
-        if (!(fds[0].revents & (POLLIN | POLLERR))) continue;
         for (int i = 0; i < kBatch && !stop_.load(std::memory_order_acquire); ++i) {
             bool more = false;
             try {
@@ -144,6 +298,11 @@ void SocketReadThread::Run(int fd) {
                 more = true;
             }
             if (!more) break;
+        }
+        try {
+            if (batch_end_) batch_end_();
+        } catch (...) {
+            // As for a handler.
         }
     }
 }

@@ -4,6 +4,7 @@ namespace kel {
 
 TUDP::TUDP() {
     socket_.OnDataArrival = [this](TqpUDPSocket&, TPeerAddr* peer) { HandleDataArrival(peer); };
+    socket_.SetRecvBatch(kMaxDatagram);
 }
 
 TUDP::~TUDP() {

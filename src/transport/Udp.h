@@ -2,6 +2,9 @@
 // TUDP: one socket endpoint that reads every datagram into a pooled
 // 2048-byte buffer and hands it to DoRecv, whose default calls OnRecv. The
 // media endpoint derives from it and overrides DoRecv and SetActive.
+// Its socket reads waiting datagrams in batches (one system call for up to
+// UdpSocket::kRecvBatch), and what the handlers send is sent together when
+// the batch ends (TqpUDPSocket::SendTo).
 #include <cstdint>
 
 #include "foundation/BlockMemoryMng.h"

@@ -6,6 +6,14 @@
 
 namespace kel {
 
+namespace {
+
+// The endpoint whose receive thread this is, if any: what that thread sends
+// through its own endpoint waits for the end of the batch.
+thread_local const TqpUDPSocket* t_receiving = nullptr;
+
+} // namespace
+
 std::string FormatSockError(const char* format, int code) {
     char buf[256];
     std::snprintf(buf, sizeof buf, format, code);
@@ -26,10 +34,14 @@ TqpUDPRecvThread::~TqpUDPRecvThread() {
 
 void TqpUDPRecvThread::Resume() {
     terminated_ = false;
-    thread_->Start(socket_.Handle(), [this] {
-        if (OnRead) OnRead();
-        return socket_.TakeConsumed();
-    });
+    thread_->Start(
+        socket_.Handle(),
+        [this] {
+            t_receiving = &socket_;
+            if (OnRead) OnRead();
+            return socket_.TakeConsumed();
+        },
+        [this] { return socket_.sock_.HasBuffered(); }, [this] { socket_.sock_.FlushSends(); });
 }
 
 void TqpUDPRecvThread::Stop() {
@@ -53,6 +65,7 @@ void TqpUDPSocket::Open() {
     int code;
     {
         std::unique_lock g(fd_lock_);
+        sock_.SetRecvBatch(static_cast<size_t>(recv_batch_));
         code = sock_.Open(static_cast<uint16_t>(port_.load()));
         if (code == 0) port_.store(sock_.BoundPort());
     }
@@ -105,6 +118,11 @@ void TqpUDPSocket::SetRecvBufSize(int32_t bytes) {
 bool TqpUDPSocket::SendTo(const void* data, int32_t len, uint16_t port, uint32_t ip) {
     if (ip == 0xFFFFFFFFu) throw TUDPException("无效的远程主机地址!");
     if (len < 0) return false;
+    if (t_receiving == this) {
+        // The receive thread itself: the socket cannot close under it.
+        sock_.QueueSend(ip, port, data, static_cast<size_t>(len));
+        return true;
+    }
     std::shared_lock g(fd_lock_);
     if (!sock_.IsOpen()) return false;
     return sock_.SendTo(ip, port, data, static_cast<size_t>(len)) == 0;

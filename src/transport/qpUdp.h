@@ -77,7 +77,13 @@ public:
     int Handle() const { return sock_.Fd(); }
 
     // Raises TUDPException for the address 255.255.255.255; otherwise
-    // false when the datagram could not be sent. Safe from any thread.
+    // false when the datagram could not be sent. Safe from any thread. On
+    // the receive thread the datagram is queued instead (true) and leaves,
+    // in order with the others queued there, when the batch of arrivals
+    // being handled ends: an acknowledgement and an answer sent from a
+    // handler share one system call with those of the whole batch. (A
+    // handler that waited for an answer to what it sent would wait for
+    // its own batch: handlers never wait.)
     bool SendTo(const void* data, int32_t len, uint16_t port, uint32_t ip);
     // Reads one datagram (receive thread only) and records its sender in
     // PeerAddr. Returns the byte count; 0 when nothing could be read (would
@@ -87,6 +93,12 @@ public:
 
     // Called on the receive thread when a datagram is waiting.
     std::function<void(TqpUDPSocket& sender, TPeerAddr* peer)> OnDataArrival;
+
+    // Reads in batches of up to UdpSocket::kRecvBatch datagrams per system
+    // call, each datagram at most `max_datagram` bytes (longer ones are
+    // dropped as for a short buffer); 0, the default, reads one datagram
+    // per call. Set while closed: it takes effect at the next opening.
+    void SetRecvBatch(int32_t max_datagram) { recv_batch_ = max_datagram > 0 ? max_datagram : 0; }
 
 private:
     friend class TqpUDPRecvThread;
@@ -98,6 +110,7 @@ private:
         return c;
     }
     bool consumed_ = false;
+    int32_t recv_batch_ = 0;
     void Open();
     void Close();
     void DataArrival();
