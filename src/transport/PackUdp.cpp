@@ -1,6 +1,5 @@
 #include "transport/PackUdp.h"
 
-#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -39,7 +38,6 @@ void TPackUdp::SetActive(bool on) {
 
 void TPackUdp::DropState() {
     seen_.Clear();
-    seen_order_.clear();
     {
         std::lock_guard g(out_lock_);
         last_chunk_id_ = 0;
@@ -166,26 +164,13 @@ void TPackUdp::HandleChunk(uint32_t ip, uint16_t port, const uint8_t* buf, int32
         }
     } ack{*this, ip, port, id};
 
-    if (!RememberChunk(ip, port, id)) return; // a duplicate
+    if (!seen_.Remember(ip, port, id)) return; // a duplicate
     const uint8_t* payload = buf + kHeaderSize;
     if (total == plen) {
         if (OnRecv) OnRecv(*this, ip, port, payload, plen);
         return;
     }
     Reassemble(ip, port, number, total, offset, payload, plen);
-}
-
-bool TPackUdp::RememberChunk(uint32_t ip, uint16_t port, int32_t chunk_id) {
-    char key[24];
-    std::snprintf(key, sizeof key, "%08x%04x%08x", ip, static_cast<unsigned>(port), static_cast<uint32_t>(chunk_id));
-    if (seen_.ValueOf(key) != -1) return false;
-    if (static_cast<int32_t>(seen_order_.size()) > kSeenChunkMemory) {
-        seen_.Remove(seen_order_.front());
-        seen_order_.pop_front();
-    }
-    seen_.Add(key, 0);
-    seen_order_.emplace_back(key);
-    return true;
 }
 
 void TPackUdp::Reassemble(uint32_t ip, uint16_t port, int32_t number, uint16_t total, uint16_t offset,

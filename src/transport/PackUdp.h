@@ -20,17 +20,16 @@
 // SetActive and the resend timer belong to the loop's thread.
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <string>
 
 #include "foundation/BlockMemoryMng.h"
 #include "foundation/DataStructure.h"
 #include "platform/Loop.h"
 #include "platform/Timer.h"
 #include "transport/DatagramEndpoint.h"
+#include "transport/SeenChunks.h"
 
 namespace kel {
 
@@ -119,7 +118,6 @@ private:
     void HandleAck(const uint8_t* buf, int32_t len);
     void Reassemble(uint32_t ip, uint16_t port, int32_t number, uint16_t total, uint16_t offset,
                     const uint8_t* payload, uint16_t len);
-    bool RememberChunk(uint32_t ip, uint16_t port, int32_t chunk_id);
     void Unlink(uint32_t peer_key, TPartialMsg* p);
     void FreePartial(TPartialMsg* p);
     void OnResendTimer();
@@ -130,10 +128,8 @@ private:
     mutable std::mutex asm_lock_; // partial messages
     TBlockMemoryMng chunk_pool_{sizeof(TPendingChunk)};
     TBlockMemoryMng partial_pool_{sizeof(TPartialMsg)};
-    // Seen-chunk memory (receive thread only): keys in a table and in
-    // arrival order so that the oldest can be forgotten.
-    TStrHash seen_{256};
-    std::deque<std::string> seen_order_;
+    // Seen-chunk memory (receive thread only).
+    SeenChunks seen_{kSeenChunkMemory};
     THashList<TPendingChunk*> pending_{1000};
     THashList<TPartialMsg*> partials_{1000}; // peer key -> first partial message
     int32_t last_chunk_id_ = 0;
