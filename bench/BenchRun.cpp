@@ -7,6 +7,7 @@
 #include <sys/time.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -232,7 +233,13 @@ ReliableFigures MeasureReliable(bool plain) {
 
 } // namespace
 
-int RunBench(bool plain) {
+namespace {
+
+struct Ratios {
+    double rtt = 0, rate = 0;
+};
+
+Ratios RunOnce(bool plain) {
     const char* mode = plain ? "plain" : "envelope";
     std::printf("packudp-bench run: loopback, raw UDP and TPackUdp (%s) in one run\n", mode);
     std::fflush(stdout);
@@ -253,7 +260,30 @@ int RunBench(bool plain) {
     std::printf("packudp %s: %zu-byte round trip median = %.1f us ratio %.2f, p99 = %.1f us ratio %.2f%s\n", mode,
                 kPingSize, rel.rtt.median, ratio(rel.rtt.median, raw.rtt.median), rel.rtt.p99,
                 ratio(rel.rtt.p99, raw.rtt.p99), rel.rtt_complete ? "" : " (incomplete: an echo was lost)");
-    std::printf("ratio rtt=%.2f rate=%.2f\n", ratio(rel.rtt.median, raw.rtt.median), ratio(rel.rate, raw.rate));
+    const Ratios r{ratio(rel.rtt.median, raw.rtt.median), ratio(rel.rate, raw.rate)};
+    std::printf("ratio rtt=%.2f rate=%.2f\n", r.rtt, r.rate);
+    std::fflush(stdout);
+    return r;
+}
+
+} // namespace
+
+int RunBench(bool plain, int repeat) {
+    std::vector<double> rtt, rate;
+    for (int i = 0; i < repeat; ++i) {
+        const Ratios r = RunOnce(plain);
+        rtt.push_back(r.rtt);
+        rate.push_back(r.rate);
+    }
+    if (repeat > 1) {
+        auto range = [](std::vector<double> v) {
+            std::sort(v.begin(), v.end());
+            return std::array<double, 3>{v.front(), v[v.size() / 2], v.back()};
+        };
+        const auto t = range(rtt), r = range(rate);
+        std::printf("ratio over %d runs (min/median/max): rtt=%.2f/%.2f/%.2f rate=%.2f/%.2f/%.2f\n", repeat, t[0], t[1],
+                    t[2], r[0], r[1], r[2]);
+    }
     return 0;
 }
 

@@ -2,8 +2,10 @@
 
 namespace kel::bench {
 
-// Measures raw UDP and TPackUdp on loopback and prints the figures; returns
-// the process exit code.
-int RunBench(bool plain);
+// Measures raw UDP and TPackUdp on loopback and prints the figures, `repeat`
+// times over (each run measures its own raw baseline), then the range of
+// the ratios when there was more than one run; returns the process exit
+// code.
+int RunBench(bool plain, int repeat = 1);
 
 } // namespace kel::bench

@@ -2,7 +2,7 @@
 // reliable datagram layer against raw UDP measured in the same run.
 //
 //   packudp-bench echo --port P [--plain]
-//   packudp-bench run [--plain]
+//   packudp-bench run [--plain] [--repeat N]
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,7 +28,7 @@ void OnSignal(int) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: packudp-bench echo --port P [--plain]\n"
-                 "       packudp-bench run [--plain]\n");
+                 "       packudp-bench run [--plain] [--repeat N]\n");
     return 2;
 }
 
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string cmd = argv[1];
     bool plain = false;
-    long port = -1;
+    long port = -1, repeat = 1;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--plain") == 0) {
             plain = true;
@@ -73,6 +73,10 @@ int main(int argc, char** argv) {
             char* end = nullptr;
             port = std::strtol(argv[++i], &end, 10);
             if (*end || port < 0 || port > 65535) return Usage();
+        } else if (std::strcmp(argv[i], "--repeat") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            repeat = std::strtol(argv[++i], &end, 10);
+            if (*end || repeat < 1 || repeat > 1000) return Usage();
         } else {
             return Usage();
         }
@@ -81,6 +85,6 @@ int main(int argc, char** argv) {
         if (port < 0) return Usage();
         return RunEcho(static_cast<uint16_t>(port), plain);
     }
-    if (cmd == "run" && port < 0) return RunBench(plain);
+    if (cmd == "run" && port < 0) return RunBench(plain, static_cast<int>(repeat));
     return Usage();
 }
