@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/udp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -60,15 +61,42 @@ struct UdpSocket::RecvBatch {
 };
 
 // Queued datagrams: their bytes one after another, and where each goes.
+// Flushing sends each run of consecutive datagrams of one length to one
+// destination as a single segmented send (UDP_SEGMENT): one trip through
+// the stack for the run, which the receiving side gets as the separate
+// datagrams (segmented by the loopback receiver, the network card or the
+// stack on the way out). Where the system refuses that, the socket goes
+// back to one send per datagram for good.
 struct UdpSocket::SendBatch {
     struct Item {
         sockaddr_in to;
         size_t offset, len;
     };
+    // A run: `count` items from `first` on, sent by one message.
+    struct Run {
+        size_t first, count;
+    };
+    union Control {
+        char buf[CMSG_SPACE(sizeof(uint16_t))];
+        cmsghdr align;
+    };
+    // At most this many datagrams of at most this many bytes in one run,
+    // and at most kMaxRunBytes in all: well inside what every kernel that
+    // can segment accepts, and one datagram of that size fits an ordinary
+    // network's packet.
+    static constexpr size_t kMaxRun = 64, kMaxRunDatagram = 1200, kMaxRunBytes = 60000;
+
     std::vector<uint8_t> bytes;
     std::vector<Item> items;
+    std::vector<Run> runs;
     std::vector<mmsghdr> msgs;
     std::vector<iovec> iov;
+    std::vector<Control> control;
+    bool segment = true;
+
+    static bool SameRun(const Item& a, const Item& b) {
+        return a.len == b.len && a.to.sin_addr.s_addr == b.to.sin_addr.s_addr && a.to.sin_port == b.to.sin_port;
+    }
 };
 
 UdpSocket::UdpSocket() = default;
@@ -204,23 +232,64 @@ void UdpSocket::FlushSends() {
     if (!send_batch_ || send_batch_->items.empty()) return;
     SendBatch& q = *send_batch_;
     const size_t n = q.items.size();
-    q.msgs.assign(n, mmsghdr{});
-    q.iov.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        SendBatch::Item& item = q.items[i];
-        q.iov[i] = {q.bytes.data() + item.offset, item.len};
-        msghdr& h = q.msgs[i].msg_hdr;
+    q.runs.clear();
+    for (size_t i = 0; i < n;) {
+        size_t j = i + 1;
+        const SendBatch::Item& first = q.items[i];
+        if (q.segment && first.len > 0 && first.len <= SendBatch::kMaxRunDatagram)
+            while (j < n && j - i < SendBatch::kMaxRun && (j - i + 1) * first.len <= SendBatch::kMaxRunBytes &&
+                   SendBatch::SameRun(first, q.items[j]))
+                ++j;
+        q.runs.push_back({i, j - i});
+        i = j;
+    }
+    // Sized before any pointer into them is taken.
+    const size_t m = q.runs.size();
+    q.msgs.assign(m, mmsghdr{});
+    q.iov.resize(m);
+    q.control.resize(m);
+    for (size_t k = 0; k < m; ++k) {
+        const SendBatch::Run& run = q.runs[k];
+        SendBatch::Item& item = q.items[run.first];
+        // The items of a run lie one after another in `bytes`.
+        q.iov[k] = {q.bytes.data() + item.offset, item.len * run.count};
+        msghdr& h = q.msgs[k].msg_hdr;
         h.msg_name = &item.to;
         h.msg_namelen = sizeof item.to;
-        h.msg_iov = &q.iov[i];
+        h.msg_iov = &q.iov[k];
         h.msg_iovlen = 1;
+        if (run.count > 1) {
+            h.msg_control = q.control[k].buf;
+            h.msg_controllen = sizeof q.control[k].buf;
+            cmsghdr* c = CMSG_FIRSTHDR(&h);
+            c->cmsg_level = SOL_UDP;
+            c->cmsg_type = UDP_SEGMENT;
+            c->cmsg_len = CMSG_LEN(sizeof(uint16_t));
+            const auto size = static_cast<uint16_t>(item.len);
+            std::memcpy(CMSG_DATA(c), &size, sizeof size);
+        }
     }
-    for (size_t i = 0; i < n && fd_ >= 0;) {
-        const int sent = sendmmsg(fd_, q.msgs.data() + i, static_cast<unsigned>(n - i), MSG_NOSIGNAL);
+    for (size_t k = 0; k < m && fd_ >= 0;) {
+        const int sent = sendmmsg(fd_, q.msgs.data() + k, static_cast<unsigned>(m - k), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) continue;
-        // A failure belongs to the first datagram not sent: it is dropped,
-        // and the rest are tried again.
-        i += sent > 0 ? static_cast<size_t>(sent) : 1;
+        if (sent > 0) {
+            k += static_cast<size_t>(sent);
+            continue;
+        }
+        // The first message not sent failed. A single datagram is dropped,
+        // as a failed SendTo would be; a run the system would not segment
+        // goes datagram by datagram, and so does everything from now on.
+        const SendBatch::Run run = q.runs[k++];
+        if (run.count == 1) continue;
+        q.segment = false;
+        for (size_t i = run.first; i < run.first + run.count; ++i) {
+            const SendBatch::Item& item = q.items[i];
+            ssize_t r;
+            do {
+                r = sendto(fd_, q.bytes.data() + item.offset, item.len, MSG_NOSIGNAL,
+                           reinterpret_cast<const sockaddr*>(&item.to), sizeof item.to);
+            } while (r < 0 && errno == EINTR);
+        }
     }
     q.items.clear();
 }

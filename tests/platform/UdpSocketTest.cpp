@@ -144,6 +144,50 @@ TEST(UdpSocketBatch, QueuedSendsLeaveInOrderAndARefusedOneCostsOnlyItself) {
     EXPECT_EQ(q.QueuedSends(), 0u);
 }
 
+TEST(UdpSocketBatch, QueuedSendsArriveAsTheirOwnDatagramsWhetherOrNotTheSystemSegmentsThem) {
+    // Runs of one size to one place go out as segmented sends; a socket
+    // without checksums cannot segment, and must fall back to single sends
+    // without losing or reordering anything.
+    for (bool segmentable : {true, false}) {
+        SCOPED_TRACE(segmentable);
+        Pair p;
+        if (!segmentable) {
+            int on = 1;
+            ASSERT_EQ(setsockopt(p.tx.Fd(), SOL_SOCKET, SO_NO_CHECK, &on, sizeof on), 0);
+        }
+        UdpSocket other;
+        ASSERT_EQ(other.Open(0), 0);
+        other.SetRecvBatch(2048);
+        // Two runs to rx around one datagram to another socket, a run
+        // broken by a change of size, 80 datagrams of 1000 bytes (more than
+        // one run may carry), and an empty one.
+        struct Sent {
+            UdpSocket* to;
+            size_t len;
+        };
+        std::vector<Sent> sent;
+        for (int i = 0; i < 5; ++i) sent.push_back({&p.rx, 10});
+        sent.push_back({&other, 10});
+        for (int i = 0; i < 3; ++i) sent.push_back({&p.rx, 10});
+        sent.push_back({&p.rx, 11});
+        for (int i = 0; i < 80; ++i) sent.push_back({&p.rx, 1000});
+        sent.push_back({&p.rx, 0});
+        sent.push_back({&p.rx, 10});
+        for (size_t i = 0; i < sent.size(); ++i) {
+            const auto d = Pattern(sent[i].len, static_cast<uint8_t>(i));
+            p.tx.QueueSend(kLoopback, sent[i].to->BoundPort(), d.data(), d.size());
+        }
+        p.tx.FlushSends();
+        std::vector<uint8_t> buf(2048);
+        for (size_t i = 0; i < sent.size(); ++i) {
+            auto r = Next(*sent[i].to, buf, buf.size());
+            ASSERT_EQ(r.status, Status::Data) << i;
+            ASSERT_EQ(std::vector<uint8_t>(buf.begin(), buf.begin() + r.len), Pattern(sent[i].len, static_cast<uint8_t>(i)))
+                << i;
+        }
+    }
+}
+
 TEST(SocketReadThread, HandlesHeldDatagramsWithoutWaitingAndEndsEveryRunWithBatchEnd) {
     // A handler that reads one datagram a call and never says it consumed
     // one: every run ends after a single call, and whatever the socket's
