@@ -75,9 +75,11 @@ public:
     bool HasBuffered() const;
 
     // Sending in batches, for the thread that reads: QueueSend keeps a copy
-    // of the datagram, FlushSends sends everything queued with as few
-    // system calls as it can, in order. A datagram the system refuses is
-    // dropped as a failed SendTo would be. The queue is sent on its own
+    // of the datagram, FlushSends sends everything queued, in order, with
+    // one system call where it can (sendmmsg), each run of datagrams of one
+    // size to one destination as one segmented send (UDP_SEGMENT; the
+    // receiver still gets them one by one). A datagram the system refuses
+    // is dropped as a failed SendTo would be. The queue is sent on its own
     // when it reaches kSendBatch datagrams; Close drops what is queued.
     static constexpr size_t kSendBatch = 64;
     void QueueSend(uint32_t ip_net, uint16_t port, const void* data, size_t len);
