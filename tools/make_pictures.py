@@ -493,6 +493,13 @@ def make_skin(name, qss, work):
     knob = Image.new("RGBA", (14, 14), (0, 0, 0, 0))
     ImageDraw.Draw(knob).ellipse([0, 0, 13, 13], fill=a + (255,), outline=(255, 255, 255, 255))
     knob.save(os.path.join(img, "slider.png"))
+    # The control panel's mic button: the accent colour, a microphone and
+    # its caption drawn into the picture.
+    mic = rounded_button((80, 20), tuple(min(255, c + 50) for c in a), a, tuple(max(0, c - 50) for c in a), radius=4)
+    mic.alpha_composite(emoji("🎤", 14), (8, 3))
+    ImageDraw.Draw(mic).text((28, 2), "上麦", font=cjk(13), fill=(255, 255, 255, 255))
+    ImageDraw.Draw(mic).polygon([(66, 8), (74, 8), (70, 13)], fill=(255, 255, 255, 255))
+    mic.save(os.path.join(img, "buttonmic.png"))
 
 
 def main():

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,6 +31,7 @@ namespace kel {
 class IChatRoom;
 class TLineBuilder;
 class TkelChatMng;
+class TkelControl;
 class TkelRoomMemo;
 class TkelChatCFG;
 class TSetSkin;
@@ -79,9 +81,20 @@ public:
     // The chat area and its two screens.
     TkelChatMng* kelChatMng;
     QTextBrowser *pubScreen, *priScreen;
-    QWidget *kelGive, *kelControl;
+    QWidget* kelGive;
+    TkelControl* kelControl;
+    // The public mic windows' places; each caption names the holder and his
+    // remaining mic time.
     std::array<QLabel*, 3> FAVWindows{};
+    std::array<QLabel*, 3> FAVCaptions{};
     QTimer* Timer1;
+
+    // What the media stages fill: the recording source (1 microphone, 2
+    // accompaniment, 0 mix), the microphone and speaker line volumes, and
+    // starting the device wizard.
+    std::function<void(int source)> SelectRecordingSource;
+    std::function<void(int volume)> SetMicLineVolume, SetSpeakerLineVolume;
+    std::function<void()> StartCalibrator;
 
 signals:
     void RoomClosed(int32_t room_id);
@@ -106,11 +119,18 @@ private:
     void btnUserInfoClick();
     void btnPayClick();
     void AppendLine(QTextBrowser* screen, const QString& html);
+    void InitControl(int16_t user_type, int32_t right_level, const TRoomInfo& room);
+    bool EditMicOrder(std::vector<int32_t>& order);
+    void ShowMicCaption(int slot);
 
     // IRoomView
     void PrivateHtml(const std::string& html) override;
     void PublicHtml(const std::string& html) override;
     void PrivateSystemLine(int kind, const std::string& prefix, const std::string& text) override;
+    void PublicSystemLine(int kind, const std::string& prefix, const std::string& text) override;
+    void StartPublicMicView(const TPublicMicView& view) override;
+    void StopPublicMicView(int slot) override;
+    void PublicMicTime(int slot, int32_t remaining_ms) override;
     void EntryLine(const TUserInfoUserMng& user) override;
     void LeaveLine(int32_t user_id, const std::string& nick) override;
     void GiftEventLine(const TGiftEvent& event) override;
@@ -136,6 +156,8 @@ private:
     TSubMenu* sub_menu_ = nullptr;
     QMenu* skin_menu_ = nullptr;
     QPointer<TfrmSelfInfo> self_info_;
+    std::array<std::string, 3> av_holders_{};
+    std::array<int32_t, 3> av_remaining_{-1, -1, -1};
     bool shown_ = false;
     bool closing_ = false;
     QPoint drag_from_;

@@ -37,6 +37,14 @@
 #include "config/Emotion.h"
 #include "config/LanguageRes.h"
 #include <QCheckBox>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "protocol/MicNotices.h"
+#include "protocol/MicRequests.h"
+#include "room/KelControl.h"
+#include "room/MicControl.h"
+#include "room/SetMicOrder.h"
 #include <QComboBox>
 
 namespace kel::test {
@@ -215,6 +223,24 @@ protected:
     }
 
     QString priScreenText() const { return window->priScreen->toPlainText(); }
+    // A user of FillRoom onto public mic `slot`.
+    void OnMic(int32_t id, const std::string& nick, int16_t slot, int32_t limit_ms) {
+        MicChanged c;
+        c.UserID = id;
+        c.NickName = nick;
+        c.OperatorID = id;
+        c.OperatorNick = nick;
+        c.NewState = 1;
+        c.Slot = slot;
+        c.MicTimeLimit = limit_ms;
+        Send(c);
+    }
+    template <class T>
+    std::optional<T> LastSent() const {
+        for (auto it = sent->rbegin(); it != sent->rend(); ++it)
+            if (auto m = Decode<T>(it->Plain)) return m;
+        return std::nullopt;
+    }
     ManualLoop loop;
     std::unique_ptr<TkelChatCFG> cfg;
     TkelTypeCFG* levels = nullptr;
@@ -408,6 +434,10 @@ TEST_F(ChatMultiTest, ScreenshotsInBothSkins) {
     list.Gifts = {g};
     Send(list);
     BusyChat();
+    OnMic(200148, "小雨点", 0, 300000);
+    OnMic(200185, "歌神", 1, -1);
+    loop.AdvanceBy(15000);
+    QApplication::processEvents();
     for (int i = 0; i < skins->SkinCount(); ++i) {
         ASSERT_TRUE(skins->ApplySkin(i));
         ApplySkinToApplication(skins->gSkinData(), i);
@@ -418,9 +448,84 @@ TEST_F(ChatMultiTest, ScreenshotsInBothSkins) {
             EXPECT_LE(b->geometry().right(), b->parentWidget()->width() - 1) << b->toolTip().toStdString();
         }
         Shot(*window, "room-window-skin" + std::to_string(i));
+        Shot(*window->kelControl, "room-control-skin" + std::to_string(i));
+        window->kelControl->FMicMenu->popup(window->kelControl->mapToGlobal(QPoint(0, 0)));
+        QApplication::processEvents();
+        Shot(*window->kelControl->FMicMenu, "room-mic-menu-skin" + std::to_string(i));
+        window->kelControl->FMicMenu->hide();
     }
     skins->ApplySkin(0);
     ApplySkinToApplication(skins->gSkinData(), 0);
+}
+
+TEST_F(ChatMultiTest, MicsThroughTheWindow) {
+    Open((1 << 11) | (1 << 16));
+    FillRoom();
+    TkelControl& panel = *window->kelControl;
+    EXPECT_EQ(panel.height(), TkelControl::kHeight);
+    EXPECT_GE(panel.geometry().top(), window->FAVWindows[2]->geometry().bottom());
+    EXPECT_EQ(panel.width(), window->bsPnlRight->width());
+
+    // The mic menu asks the server.
+    panel.MicItems[0]->trigger();
+    auto asked = LastSent<MicRequest>();
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(asked->State, 1);
+    // Own audio starts off; the icon turns it on for the mic logic.
+    EXPECT_FALSE(window->Room().Mic().SendAudioOn());
+    panel.imgSendAudio->click();
+    EXPECT_TRUE(window->Room().Mic().SendAudioOn());
+
+    // Somebody takes mic 1: its window names him and counts down.
+    OnMic(200148, "小雨点", 0, 300000);
+    EXPECT_TRUE(window->pubScreen->toPlainText().contains("小雨点(200148) 由 不在麦 转为上 公麦"));
+    EXPECT_TRUE(window->FAVCaptions[0]->text().contains("小雨点(200148)"));
+    EXPECT_TRUE(window->FAVCaptions[0]->text().contains("剩余 5:00"));
+    loop.AdvanceBy(10000);
+    QApplication::processEvents();
+    const QString caption = window->FAVCaptions[0]->text();
+    EXPECT_TRUE(caption.contains("剩余 4:49") || caption.contains("剩余 4:50")) << caption.toStdString();
+    EXPECT_EQ(window->FAVCaptions[1]->text(), "2号麦");
+
+    // The user menu takes him off again.
+    ASSERT_TRUE(window->PopUserMenu(200148, {}, false));
+    window->SubMenu().Item(SubMenuEnum::AddCancelMic)->trigger();
+    auto off = LastSent<HoldOffMicRequest>();
+    ASSERT_TRUE(off);
+    EXPECT_EQ(off->TargetID, 200148);
+    MicDown d;
+    d.UserID = 200148;
+    d.NickName = "小雨点";
+    d.OperatorID = kMe;
+    d.OperatorNick = "我自己";
+    d.Slot = 0;
+    d.Reason = 3;
+    Send(d);
+    EXPECT_EQ(window->FAVCaptions[0]->text(), "1号麦");
+    EXPECT_TRUE(window->pubScreen->toPlainText().contains("小雨点(200148) 被 你 强制下麦"));
+
+    // The queue dialog: the two queued users, the first dragged below the second.
+    std::vector<int32_t> shown;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TFormSetMicOrder*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        shown = dialog->GetOrder();
+        dialog->ListView1->Drop(0, 1);
+        dialog->btnOK->click();
+    });
+    ASSERT_TRUE(window->PopUserMenu(200148, {}, false));
+    window->SubMenu().Item(SubMenuEnum::smeSetMicOrder)->trigger();
+    EXPECT_EQ(shown, (std::vector<int32_t>{200222, 200259}));
+    auto order = LastSent<MicOrderRequest>();
+    ASSERT_TRUE(order);
+    EXPECT_EQ(order->UserIDs, (std::vector<int32_t>{200259, 200222}));
+
+    // Rights taken away by a new own record disable the menu.
+    TUserInfoUserMng me = *window->Room().Directory().FindUser(kMe);
+    me.MicRight = 0;
+    window->ModifyUserInfo(me);
+    EXPECT_FALSE(panel.MicItems[0]->isEnabled());
+    EXPECT_TRUE(panel.MicItems[6]->isEnabled());
 }
 
 } // namespace
