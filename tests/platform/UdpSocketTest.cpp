@@ -95,6 +95,33 @@ TEST(UdpSocketBatch, HandsOutABatchInOrderDroppingOversizedAndKeepingEmptyDatagr
     EXPECT_EQ(std::vector<uint8_t>(buf.begin(), buf.begin() + 10), Pattern(10, 2));
 }
 
+TEST(UdpSocketBatch, AConnectionResetIsReportedOnceAndTheDatagramsAfterItStillArrive) {
+    // With IP_RECVERR even an unconnected socket hears of the ICMP
+    // port-unreachable answering its send: the next read fails with
+    // "connection reset", as on the platform the transport's codes come from.
+    Pair p;
+    int on = 1;
+    ASSERT_EQ(setsockopt(p.rx.Fd(), IPPROTO_IP, IP_RECVERR, &on, sizeof on), 0);
+    UdpSocket gone;
+    ASSERT_EQ(gone.Open(0), 0);
+    const uint16_t dead_port = gone.BoundPort();
+    gone.Close();
+    const uint8_t x = 1;
+    ASSERT_EQ(p.rx.SendTo(kLoopback, dead_port, &x, 1), 0);
+    p.Send(Pattern(10, 1));
+    p.Send(Pattern(20, 2));
+
+    std::vector<uint8_t> buf(2048);
+    auto r = Next(p.rx, buf, buf.size());
+    EXPECT_EQ(r.status, Status::ConnReset);
+    EXPECT_EQ(r.error, kSockConnReset);
+    for (uint8_t seed : {1, 2}) {
+        r = Next(p.rx, buf, buf.size());
+        ASSERT_EQ(r.status, Status::Data);
+        EXPECT_EQ(std::vector<uint8_t>(buf.begin(), buf.begin() + r.len), Pattern(seed == 1 ? 10 : 20, seed));
+    }
+}
+
 TEST(UdpSocketBatch, MoreThanOneBatchArrivesWholeAndCloseDropsWhatIsHeld) {
     Pair p;
     const size_t n = 3 * UdpSocket::kRecvBatch + 5;
