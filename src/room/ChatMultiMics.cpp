@@ -2,9 +2,10 @@
 // windows' captions with their holder and remaining time, and the queue
 // order dialog.
 #include <QLabel>
-#include <QProcess>
 
 #include "config/ChatCFG.h"
+#include "foundation/kelDebug.h"
+#include "platform/StartProgram.h"
 #include "room/ChatMulti.h"
 #include "room/KelControl.h"
 #include "room/MicControl.h"
@@ -45,8 +46,12 @@ void TfrmChatMulti::InitControl(int16_t user_type, int32_t right_level, const TR
     kelControl->OnSetAV = [this](TkelControl&, int32_t, const std::string&) {
         if (StartCalibrator) StartCalibrator();
     };
-    // The wizard beside the client, not waited for.
-    StartCalibrator = [this] { QProcess::startDetached(Q(app_path_ + "Calibrator"), {}); };
+    // The wizard beside the client, in the application folder (it keeps its
+    // choices in ./AVSet.ini there), not waited for.
+    StartCalibrator = [this] {
+        std::string error;
+        if (!StartProgram("Calibrator", error, app_path_)) Log("视频设置: " + error);
+    };
 }
 
 bool TfrmChatMulti::EditMicOrder(std::vector<int32_t>& order) {
