@@ -11,6 +11,7 @@
 
 #include "foundation/kelUtils.h"
 #include "media/MediaClients.h"
+#include "media/MediaComponents.h"
 #include "platform/ManualLoop.h"
 #include "protocol/MediaPackets.h"
 
@@ -166,6 +167,29 @@ TEST(MediaClients, ViewerRefusedOrStoppedWhileRegistering)
     EXPECT_EQ(c.State(), TMediaClientState::Idle);
     loop.AdvanceBy(10 * kMediaRegisterMs);
     EXPECT_EQ(control.Count(), 2u);
+}
+
+TEST(MediaClients, ComponentsForwardOnlyThroughARegisteredClient)
+{
+    ManualLoop loop;
+    Peer control;
+    TkelSendUDP tx(loop);
+    const uint8_t x = 1;
+    EXPECT_FALSE(tx.SendData(kMediaChannelAudio, &x, 1)) << "no client";
+    tx.Start(7, "me", 5, control.udp.BoundPort(), kLoopback);
+    ASSERT_TRUE(Until(loop, [&] { return control.Count() == 1; }));
+    EXPECT_FALSE(tx.SendData(kMediaChannelAudio, &x, 1)) << "not yet registered";
+    tx.Stop();
+    EXPECT_EQ(tx.Client(), nullptr);
+
+    TkelRecvUDP rx(loop);
+    rx.Start(8, "other", 5, true, true, control.udp.BoundPort(), kLoopback, false);
+    ASSERT_NE(rx.Client(), nullptr);
+    EXPECT_EQ(rx.Client()->ChannelMask(), 3u);
+    rx.Start(8, "self", 5, true, true, control.udp.BoundPort(), kLoopback, true);
+    EXPECT_EQ(rx.Client()->ChannelMask(), 0u) << "the own stream is never subscribed";
+    rx.Stop();
+    EXPECT_EQ(rx.Client(), nullptr);
 }
 
 }  // namespace
