@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "../support/TempDir.h"
+
 #include <arpa/inet.h>
 
 #include <filesystem>
@@ -132,16 +134,15 @@ private:
 
 class EmotionCodes : public ::testing::Test {
 protected:
+    // A folder of its own (mkdtemp): tests run side by side in separate
+    // processes, where the same object address can come up twice.
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("kel-emotion-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                std::to_string(reinterpret_cast<uintptr_t>(this)));
-        std::filesystem::create_directories(dir_);
+        dir_ = tmp_.Path();
         picture_ = (dir_ / "smile.gif").string();
         std::ofstream(picture_) << "GIF89a";
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
+    test::TempDir tmp_;
     std::filesystem::path dir_;
     std::string picture_;
 };

@@ -34,6 +34,8 @@ struct Peer {
         };
         udp.SetActive(true);
     }
+    // The receive thread goes before the members it writes to.
+    ~Peer() { udp.SetActive(false); }
     size_t Count() { std::lock_guard g(m); return got.size(); }
     std::vector<uint8_t> At(size_t i) { std::lock_guard g(m); return got.at(i); }
     uint16_t LastPort() { std::lock_guard g(m); return last_port; }
