@@ -162,29 +162,20 @@ void TMicControl::OnAddMicTime(int32_t user_id) {
     else Private(1, kNoRight);
 }
 
-void TMicControl::SendHoldOnMic(int32_t user_id) {
-    HoldOnMicRequest r;
+template <class R>
+R TMicControl::Targeted(int32_t user_id) const {
+    R r;
     r.Head = room_.Header();
     r.NickName = room_.MyNick();
     r.TargetID = user_id;
-    room_.SendRoomMessage(Encode(r));
+    return r;
 }
 
-void TMicControl::SendHoldOffMic(int32_t user_id) {
-    HoldOffMicRequest r;
-    r.Head = room_.Header();
-    r.NickName = room_.MyNick();
-    r.TargetID = user_id;
-    room_.SendRoomMessage(Encode(r));
-}
+void TMicControl::SendHoldOnMic(int32_t user_id) { room_.SendRoomMessage(Encode(Targeted<HoldOnMicRequest>(user_id))); }
 
-void TMicControl::SendAddMicTime(int32_t user_id) {
-    AddMicTimeRequest r;
-    r.Head = room_.Header();
-    r.NickName = room_.MyNick();
-    r.TargetID = user_id;
-    room_.SendRoomMessage(Encode(r));
-}
+void TMicControl::SendHoldOffMic(int32_t user_id) { room_.SendRoomMessage(Encode(Targeted<HoldOffMicRequest>(user_id))); }
+
+void TMicControl::SendAddMicTime(int32_t user_id) { room_.SendRoomMessage(Encode(Targeted<AddMicTimeRequest>(user_id))); }
 
 std::vector<int32_t> TMicControl::QueuedUsers() const {
     std::vector<const TUserInfoUserMng*> queued;

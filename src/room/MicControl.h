@@ -95,6 +95,12 @@ private:
     void OnMicList(const std::vector<uint8_t>& m);
     void OnQueueList(const std::vector<uint8_t>& m);
     void OnUserMicStates(const std::vector<uint8_t>& m);
+    // Copies the entries' mic data into the known users' records and
+    // rebuilds FOnMicUsers; unknown users are skipped.
+    void ApplyMicEntries(const std::vector<TMicEntry>& entries);
+    // A request about another user: the room header, my nick, the target.
+    template <class R>
+    R Targeted(int32_t user_id) const;
     void OnHoldOnAnswer(const std::vector<uint8_t>& m);
     void OnHoldOffAnswer(const std::vector<uint8_t>& m);
     void OnAddMicTimeAnswer(const std::vector<uint8_t>& m);

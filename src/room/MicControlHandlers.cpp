@@ -123,15 +123,17 @@ void TMicControl::OnMicDown(const std::vector<uint8_t>& m) {
 }
 
 void TMicControl::OnMicList(const std::vector<uint8_t>& m) {
-    auto l = Decode<MicStateList>(m);
-    if (!l) return;
+    if (auto l = Decode<MicStateList>(m)) ApplyMicEntries(l->Entries);
+}
+
+void TMicControl::ApplyMicEntries(const std::vector<TMicEntry>& entries) {
     room_.OnMicUsers().clear();
-    for (const auto& e : l->Entries) {
+    for (const auto& e : entries) {
         TUserInfoUserMng* u = room_.Directory().FindUser(e.UserID);
         if (!u) continue;
         u->MicState = e.State;
-        u->MicTimeLimit = e.MicTimeLimit;
         u->MicTimeUsed = e.MicTimeUsed;
+        u->MicTimeLimit = e.MicTimeLimit;
         room_.OnMicUsers().insert(e.UserID);
     }
 }
@@ -152,15 +154,10 @@ void TMicControl::OnQueueList(const std::vector<uint8_t>& m) {
 void TMicControl::OnUserMicStates(const std::vector<uint8_t>& m) {
     auto l = Decode<UserMicStates>(m);
     if (!l) return;
-    room_.OnMicUsers().clear();
+    ApplyMicEntries(l->Entries);
     for (const auto& e : l->Entries) {
-        TUserInfoUserMng* u = room_.Directory().FindUser(e.UserID);
-        if (!u) continue;
-        u->MicState = e.State;
-        u->MicTimeUsed = e.MicTimeUsed;
-        u->MicTimeLimit = e.MicTimeLimit;
-        room_.OnMicUsers().insert(e.UserID);
-        // Only the three public mics have windows.
+        // Only the three public mics of known users have windows.
+        if (!room_.Directory().FindUser(e.UserID)) continue;
         if (e.Slot >= 0 && e.Slot < kSlots && e.State == kPubMic) StartSlot(e.Slot, e.UserID, e.MediaIp, e.MediaPort);
     }
     room_.Directory().Refilter();
